@@ -1,0 +1,30 @@
+// CFontCache: one shared copy of each distinct font description the grid's
+// cells use, and the font objects made from them. The grid fits every row
+// and column after each change at diary scale; making a font per measured
+// cell would dominate that, so a description is turned into a font once.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "platform/gfx/gdiobj.h"
+
+class CFontCache {
+public:
+    // The shared copy of a description; stable until the cache is cleared.
+    const LOGFONT* Intern(const LOGFONT& font);
+    // The font made from the description, with the weight set to 600 when
+    // semibold is asked for; null when it cannot be made.
+    CFont* Get(const LOGFONT& font, bool semibold = false);
+    // Forgets the made fonts (the descriptions stay valid).
+    void DropFonts() { m_fonts.clear(); }
+    size_t InternedCount() const { return m_interned.size(); }
+
+private:
+    static std::string KeyOf(const LOGFONT& font);
+    std::deque<LOGFONT> m_interned;
+    std::unordered_map<std::string, const LOGFONT*> m_index;
+    std::unordered_map<std::string, std::unique_ptr<CFont>> m_fonts;
+};

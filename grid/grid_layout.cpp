@@ -1,0 +1,220 @@
+// Layout: sizes of rows, columns and the fixed area, the first scrolled cell,
+// the visible blocks, cell rectangles, hit testing and fitting to content.
+//
+// Every answer equals the plain running sums over the size arrays; the sums
+// themselves come from CSizeList (prefix sums and searches) so that a paint
+// or a scroll costs the same at 100,000 rows as at 100.
+#include <algorithm>
+
+#include "grid/gridctrl.h"
+
+namespace {
+
+// Where a run of rows (or columns) starting at `first` reaches `clientEdge`:
+// the index of the row that reaches or passes it and that row's end, or the
+// last row and its end when the rows run out first.
+struct RunEnd {
+    int last;
+    long long end;   // unclipped end coordinate of `last`
+    bool reached;    // the edge was reached or passed
+};
+
+RunEnd EndOfRun(const CSizeList& sizes, int count, int first, int start, int clientEdge) {
+    if (first >= count) return {count - 1, start, false};
+    const long long base = sizes.prefix(first);
+    const long long target = base + (long long)clientEdge - start;
+    const int j = sizes.lowerBoundPrefix(target, first + 1, count);
+    if (sizes.prefix(j) >= target) return {j - 1, start + sizes.prefix(j) - base, true};
+    return {count - 1, start + sizes.total() - base, false};
+}
+
+// The first scrolled index: past `fixed` by the whole sizes the position
+// covers, a position inside one yielding the next, never past count - 1.
+int FirstScrolled(const CSizeList& sizes, int fixed, int count, int position) {
+    if (fixed >= count - 1 || position <= 0) return fixed;
+    return sizes.lowerBoundPrefix(sizes.prefix(fixed) + position, fixed, count - 1);
+}
+
+// The index whose cumulative end, counted from `from` at `start`, first
+// exceeds x; -1 past the last index.
+int IndexAt(const CSizeList& sizes, int from, int count, int start, int x) {
+    if (from >= count) return -1;
+    const long long target = sizes.prefix(from) + (long long)(x - start) + 1;
+    const int j = sizes.lowerBoundPrefix(target, from + 1, count);
+    return sizes.prefix(j) >= target ? j - 1 : -1;
+}
+
+}  // namespace
+
+int CGridCtrl::RowPixels(int row) const {
+    return row >= 0 && row < rowCount ? rowHeights.at(row) : -1;
+}
+
+int CGridCtrl::ColumnPixels(int column) const {
+    return column >= 0 && column < columnCount ? columnWidths.at(column) : -1;
+}
+
+BOOL CGridCtrl::SetRowPixels(int row, int height) {
+    if (row < 0 || row >= rowCount || height < 0) return FALSE;
+    rowHeights.set(row, height);
+    return TRUE;
+}
+
+BOOL CGridCtrl::SetColumnPixels(int column, int width) {
+    if (column < 0 || column >= columnCount || width < 0) return FALSE;
+    columnWidths.set(column, width);
+    return TRUE;
+}
+
+int CGridCtrl::FixedRowsHeight() const { return int(rowHeights.prefix(fixedRowCount)); }
+int CGridCtrl::FixedColumnsWidth() const { return int(columnWidths.prefix(fixedColumnCount)); }
+int CGridCtrl::TotalHeight() const { return int(rowHeights.total()); }
+int CGridCtrl::TotalWidth() const { return int(columnWidths.total()); }
+
+CellCoord CGridCtrl::FirstScrolledCell() const {
+    return CellCoord(FirstScrolled(rowHeights, fixedRowCount, rowCount, ScrollPosition(SB_VERT)),
+                     FirstScrolled(columnWidths, fixedColumnCount, columnCount, ScrollPosition(SB_HORZ)));
+}
+
+CellBlock CGridCtrl::VisibleBlock(CRect* area) const {
+    CRect client;
+    if (GetSafeHwnd()) GetClientRect(&client);
+    const CellCoord first = FirstScrolledCell();
+    const RunEnd r = EndOfRun(rowHeights, rowCount, first.row, FixedRowsHeight(), client.bottom);
+    const RunEnd c = EndOfRun(columnWidths, columnCount, first.col, FixedColumnsWidth(), client.right);
+    if (area) {
+        *area = CRect(0, 0, c.reached ? client.right : int(c.end), r.reached ? client.bottom : int(r.end));
+    }
+    return CellBlock{first.row, first.col, r.last, c.last};
+}
+
+CellBlock CGridCtrl::FullyVisibleBlock() const {
+    CRect client;
+    if (GetSafeHwnd()) GetClientRect(&client);
+    const CellCoord first = FirstScrolledCell();
+    RunEnd r = EndOfRun(rowHeights, rowCount, first.row, FixedRowsHeight(), client.bottom);
+    RunEnd c = EndOfRun(columnWidths, columnCount, first.col, FixedColumnsWidth(), client.right);
+    if (r.last > 0 && r.end > client.bottom) --r.last;
+    if (c.last > 0 && c.end > client.right) --c.last;
+    return CellBlock{first.row, first.col, r.last, c.last};
+}
+
+BOOL CGridCtrl::CellTopLeft(int row, int column, CPoint* point) const {
+    if (!IsValidCell(row, column)) return FALSE;
+    const CellCoord first = FirstScrolledCell();
+    if ((row >= fixedRowCount && row < first.row) || (column >= fixedColumnCount && column < first.col))
+        return FALSE;
+    CPoint p;
+    p.x = column < fixedColumnCount ? int(columnWidths.prefix(column))
+                                    : FixedColumnsWidth() + int(columnWidths.range(first.col, column));
+    p.y = row < fixedRowCount ? int(rowHeights.prefix(row))
+                              : FixedRowsHeight() + int(rowHeights.range(first.row, row));
+    if (point) *point = p;
+    return TRUE;
+}
+
+BOOL CGridCtrl::CellBounds(int row, int column, CRect* rect) const {
+    CPoint p;
+    if (!CellTopLeft(row, column, &p)) return FALSE;
+    if (rect) *rect = CRect(p.x, p.y, p.x + ColumnPixels(column) - 1, p.y + RowPixels(row) - 1);
+    return TRUE;
+}
+
+BOOL CGridCtrl::CellTextBounds(int row, int column, CRect* rect) {
+    GridItemInfo info;
+    info.row = row;
+    info.column = column;
+    info.mask = MaskImage;
+    CRect r;
+    if (!GetCellInfo(&info) || !CellBounds(row, column, &r)) return FALSE;
+    IMAGEINFO ii;
+    if (imageList && info.image >= 0 && imageList->GetImageInfo(info.image, &ii))
+        r.left += cellMargin + (ii.rcImage.right - ii.rcImage.left) + 1;
+    if (rect) *rect = r;
+    return TRUE;
+}
+
+CellCoord CGridCtrl::CellAtPoint(CPoint point, BOOL includeFixed) const {
+    const CellCoord first = FirstScrolledCell();
+    const int W = FixedColumnsWidth();
+    const int H = FixedRowsHeight();
+    CellCoord cell;
+    if (point.x < 0) cell.col = -1;
+    else if (point.x < W) cell.col = includeFixed ? IndexAt(columnWidths, 0, fixedColumnCount, 0, point.x) : -1;
+    else cell.col = IndexAt(columnWidths, first.col, columnCount, W, point.x);
+    if (point.y < 0) cell.row = -1;
+    else if (point.y < H) cell.row = includeFixed ? IndexAt(rowHeights, 0, fixedRowCount, 0, point.y) : -1;
+    else cell.row = IndexAt(rowHeights, first.row, rowCount, H, point.y);
+    return cell;
+}
+
+BOOL CGridCtrl::IsCellInView(int row, int column) const {
+    if (!GetSafeHwnd()) return FALSE;
+    // The sums only grow along the row, so the corner's own position decides.
+    CPoint p;
+    if (!CellTopLeft(row, column, &p)) return FALSE;
+    CRect client;
+    GetClientRect(&client);
+    return p.x < client.right && p.y < client.bottom;
+}
+
+CSize CGridCtrl::MeasureCell(int row, int column, CDC* dc) {
+    if (!dc) return CSize();
+    LOGFONT lf = *GetCellFont(row, column);
+    const bool fixed = row < fixedRowCount || column < fixedColumnCount;
+    CFont* font = m_fonts.Get(lf, fixed);
+    CFont* old = font ? dc->SelectObject(font) : nullptr;
+    const CSize text = dc->GetTextExtent(GetCellText(row, column));
+    if (old) dc->SelectObject(old);
+    CSize size(text.cx + 4 * cellMargin, text.cy + 2 * cellMargin);
+    IMAGEINFO ii;
+    const int image = GetCellImage(row, column);
+    if (imageList && image >= 0 && imageList->GetImageInfo(image, &ii)) {
+        size.cx += ii.rcImage.right - ii.rcImage.left + 1;
+        size.cy = std::max<int>(size.cy, ii.rcImage.bottom - ii.rcImage.top + 1);
+    }
+    return size;
+}
+
+CSize CGridCtrl::MeasureHeading(const CString& text, BOOL semibold) {
+    CDC* dc = GetSafeHwnd() ? GetDC() : nullptr;
+    if (!dc) return CSize();
+    CFont* font = semibold ? m_fonts.Get(logFont, true) : (gridFont.IsNull() ? nullptr : &gridFont);
+    CFont* old = font ? dc->SelectObject(font) : nullptr;
+    const CSize extent = dc->GetTextExtent(text);
+    if (old) dc->SelectObject(old);
+    ReleaseDC(dc);
+    return CSize(extent.cx + 2 * cellMargin, extent.cy + 2 * cellMargin);
+}
+
+BOOL CGridCtrl::FitColumn(int column) {
+    if (column < 0 || column >= columnCount) return FALSE;
+    CDC* dc = GetSafeHwnd() ? GetDC() : nullptr;
+    if (!dc) return FALSE;
+    int width = 0;
+    for (int r = 0; r < rowCount; ++r) width = std::max(width, int(MeasureCell(r, column, dc).cx));
+    SetColumnPixels(column, width);
+    ReleaseDC(dc);
+    UpdateScrollBars();
+    return TRUE;
+}
+
+BOOL CGridCtrl::FitRow(int row) {
+    if (row < 0 || row >= rowCount) return FALSE;
+    CDC* dc = GetSafeHwnd() ? GetDC() : nullptr;
+    if (!dc) return FALSE;
+    int height = 0;
+    for (int c = 0; c < columnCount; ++c) height = std::max(height, int(MeasureCell(row, c, dc).cy));
+    SetRowPixels(row, height);
+    ReleaseDC(dc);
+    UpdateScrollBars();
+    return TRUE;
+}
+
+void CGridCtrl::FitAllColumns() {
+    for (int c = 0; c < columnCount; ++c) FitColumn(c);
+}
+
+void CGridCtrl::FitAllRows() {
+    for (int r = 0; r < rowCount; ++r) FitRow(r);
+}
