@@ -1,0 +1,142 @@
+// Fonts: face matching and fallback, heights, weights, the shared face cache.
+#include <gtest/gtest.h>
+
+#include "platform/gfx/fontengine.h"
+#include "tests/gfx/pixels.h"
+
+namespace {
+
+LOGFONT Font(const char16_t* face, int height, int weight = FW_NORMAL) {
+    LOGFONT lf;
+    lf.lfHeight = height;
+    lf.lfWeight = weight;
+    lf.SetFaceName(face);
+    return lf;
+}
+
+TEST(Fonts, SystemFaceNamesMapToInstalledFaces) {
+    struct Case { const char16_t* face; const char* family; };
+    const Case cases[] = {
+        {u"Verdana", "DejaVu Sans"},
+        {u"MS Sans Serif", "Liberation Sans"},
+        {u"Times New Roman", "Liberation Serif"},
+        {u"times new roman", "Liberation Serif"},   // names match without case
+        {u"DejaVu Serif", "DejaVu Serif"},          // an installed face is itself
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.face));
+        EXPECT_EQ(AcquireFontFace(Font(c.face, -12))->family, c.family);
+    }
+}
+
+TEST(Fonts, AMissingFaceFallsBackToAnInstalledOneThatDraws) {
+    auto face = AcquireFontFace(Font(u"No Such Face 4711", -12));
+    ASSERT_NE(face, nullptr);
+    EXPECT_FALSE(face->family.empty());
+    EXPECT_FALSE(face->file.empty());
+    EXPECT_GT(face->glyph(U'W').width, 0);
+
+    Canvas cv;
+    LOGFONT lf = Font(u"No Such Face 4711", -12);
+    CFont font;
+    font.CreateFontIndirect(&lf);
+    cv.dc.SelectObject(&font);
+    cv.dc.TextOut(5, 5, u"Fallback");
+    EXPECT_FALSE(cv.ink().IsRectEmpty());
+}
+
+TEST(Fonts, NegativeHeightIsTheEmSizePositiveTheCellHeight) {
+    for (const char16_t* face : {u"Verdana", u"Times New Roman", u"MS Sans Serif"}) {
+        SCOPED_TRACE(ToUtf8(face));
+        for (int size : {9, 12, 20, 33}) {
+            SCOPED_TRACE(size);
+            Canvas em, cell;
+            CFont a, b;
+            LOGFONT la = Font(face, -size), lb = Font(face, size);
+            a.CreateFontIndirect(&la);
+            b.CreateFontIndirect(&lb);
+            em.dc.SelectObject(&a);
+            cell.dc.SelectObject(&b);
+            TEXTMETRIC ta, tb;
+            ASSERT_TRUE(em.dc.GetTextMetrics(&ta));
+            ASSERT_TRUE(cell.dc.GetTextMetrics(&tb));
+            EXPECT_EQ(ta.tmHeight - ta.tmInternalLeading, size);
+            EXPECT_GT(ta.tmInternalLeading, 0);
+            EXPECT_NEAR(tb.tmHeight, size, 1);
+            EXPECT_LT(tb.tmHeight, ta.tmHeight);
+            EXPECT_EQ(ta.tmAscent + ta.tmDescent, ta.tmHeight);
+            EXPECT_GT(ta.tmAveCharWidth, 0);
+            EXPECT_GE(ta.tmMaxCharWidth, ta.tmAveCharWidth);
+        }
+    }
+}
+
+TEST(Fonts, SemiboldAndBoldAreHeavierThanNormal) {
+    for (const char16_t* face : {u"Verdana", u"Times New Roman", u"MS Sans Serif"}) {
+        SCOPED_TRACE(ToUtf8(face));
+        long ink[3] = {};
+        const int weights[3] = {FW_NORMAL, FW_SEMIBOLD, FW_BOLD};
+        for (int i = 0; i < 3; ++i) {
+            Canvas cv(300, 40);
+            LOGFONT lf = Font(face, -13, weights[i]);
+            CFont f;
+            f.CreateFontIndirect(&lf);
+            cv.dc.SelectObject(&f);
+            cv.dc.SetBkMode(TRANSPARENT);
+            cv.dc.TextOut(2, 2, u"Expiring Time");
+            ink[i] = cv.darkness();
+            TEXTMETRIC tm;
+            cv.dc.GetTextMetrics(&tm);
+            EXPECT_EQ(tm.tmWeight, weights[i]);
+        }
+        EXPECT_GT(ink[1], ink[0] * 11 / 10);
+        EXPECT_GT(ink[2], ink[0] * 11 / 10);
+        EXPECT_GE(ink[2], ink[1]);
+    }
+}
+
+TEST(Fonts, EmptyTextIsZeroWideAndOneLineHigh) {
+    Canvas cv;
+    LOGFONT lf = Font(u"Verdana", -12);
+    CFont f;
+    f.CreateFontIndirect(&lf);
+    cv.dc.SelectObject(&f);
+    TEXTMETRIC tm;
+    cv.dc.GetTextMetrics(&tm);
+    EXPECT_EQ(cv.dc.GetTextExtent(u""), CSize(0, tm.tmHeight));
+    EXPECT_EQ(cv.dc.GetTextExtent(nullptr, 0), CSize(0, tm.tmHeight));
+    // Widths add up: no kerning between separately measured parts.
+    EXPECT_EQ(cv.dc.GetTextExtent(u"ab").cx, cv.dc.GetTextExtent(u"a").cx + cv.dc.GetTextExtent(u"b").cx);
+}
+
+TEST(Fonts, TheSameDescriptionSharesOneFace) {
+    const LOGFONT lf = Font(u"Verdana", -12, FW_SEMIBOLD);
+    CFont a, b;
+    a.CreateFontIndirect(&lf);
+    b.CreateFontIndirect(&lf);
+    EXPECT_NE(a.GetSafeHandle(), b.GetSafeHandle());
+    EXPECT_EQ(AcquireFontFace(lf), AcquireFontFace(lf));
+    EXPECT_NE(AcquireFontFace(lf), AcquireFontFace(Font(u"Verdana", -12, FW_NORMAL)));
+    EXPECT_NE(AcquireFontFace(lf), AcquireFontFace(lf, 2.0, 2.0));
+    LOGFONT back;
+    EXPECT_EQ(b.GetLogFont(&back), int(sizeof(LOGFONT)));
+    EXPECT_EQ(back.FaceName(), u"Verdana");
+    EXPECT_EQ(back.lfWeight, FW_SEMIBOLD);
+}
+
+TEST(Fonts, PointFontsAndTheDesktopMessageFont) {
+    CFont f;
+    ASSERT_TRUE(f.CreatePointFont(90, u"MS Sans Serif"));
+    LOGFONT lf;
+    f.GetLogFont(&lf);
+    EXPECT_EQ(lf.lfHeight, -12);   // 9 points at 96 dpi
+    const LOGFONT message = GetDesktopMessageFont();
+    EXPECT_EQ(message.lfHeight, -12);
+    EXPECT_EQ(ToUtf8(message.FaceName()), DefaultFamily("sans-serif"));
+    // A face name longer than the field is cut, never overrun.
+    LOGFONT longName;
+    longName.SetFaceName(u"An extraordinarily long face name beyond thirty-two");
+    EXPECT_EQ(longName.FaceName().size(), 31u);
+}
+
+}  // namespace
