@@ -84,9 +84,9 @@ const LOGFONT& DcState::currentLogFont() const {
 
 FontFace& DcState::currentFace() {
     const double sx = std::abs(scaleX()), sy = std::abs(scaleY());
-    if (!face || faceFont != a.font.get() || faceScaleX != sx || faceScaleY != sy) {
+    if (!face || faceFont != a.font || faceScaleX != sx || faceScaleY != sy) {
         face = AcquireFontFace(currentLogFont(), sx, sy);
-        faceFont = a.font.get();
+        faceFont = a.font;
         faceScaleX = sx;
         faceScaleY = sy;
     }

@@ -41,7 +41,8 @@ struct DcState : std::enable_shared_from_this<DcState> {
 
     // The face of the selected font at the current scale, made on demand.
     std::shared_ptr<FontFace> face;
-    const GdiObjectData* faceFont = nullptr;
+    // A reference, not an address: a freed font's address may come back as a new font.
+    std::shared_ptr<GdiObjectData> faceFont;
     double faceScaleX = 0, faceScaleY = 0;
 
     Surface* surface() const;

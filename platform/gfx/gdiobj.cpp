@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 #include <unordered_map>
 
 #include "platform/gfx/bmp.h"
@@ -28,6 +29,19 @@ std::u16string LOGFONT::FaceName() const {
 
 CGdiObject::~CGdiObject() {
     if (m_data && m_data->owner == this) m_data->owner = nullptr;
+}
+
+CGdiObject::CGdiObject(CGdiObject&& other) noexcept { *this = std::move(other); }
+
+CGdiObject& CGdiObject::operator=(CGdiObject&& other) noexcept {
+    if (this == &other) return *this;
+    const bool owned = other.m_data && other.m_data->owner == &other;
+    std::shared_ptr<GdiObjectData> data = std::move(other.m_data);
+    other.m_data.reset();
+    if (owned) data->owner = nullptr;
+    SetData(std::move(data));
+    m_permanent = std::exchange(other.m_permanent, false);
+    return *this;
 }
 
 void CGdiObject::SetData(std::shared_ptr<GdiObjectData> data) {

@@ -130,6 +130,9 @@ public:
     virtual ~CGdiObject();
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
+    // Moving hands the description (and being its owner) to the new object.
+    CGdiObject(CGdiObject&& other) noexcept;
+    CGdiObject& operator=(CGdiObject&& other) noexcept;
 
     HGDIOBJ GetSafeHandle() const { return m_data.get(); }
     operator HGDIOBJ() const { return m_data.get(); }

@@ -124,6 +124,29 @@ TEST(Fonts, TheSameDescriptionSharesOneFace) {
     EXPECT_EQ(back.lfWeight, FW_SEMIBOLD);
 }
 
+TEST(Fonts, AFontMadeAfterAnotherWasDeletedIsUsedAsItself) {
+    // Paint code makes and deletes fonts all the time; a new font must never
+    // be drawn with the face of one that went before it.
+    Canvas cv;
+    const CSize small = [&] {
+        LOGFONT lf = Font(u"Verdana", -10);
+        CFont f;
+        f.CreateFontIndirect(&lf);
+        CFont* old = cv.dc.SelectObject(&f);
+        const CSize s = cv.dc.GetTextExtent(u"Cloudy");
+        cv.dc.SelectObject(old);
+        return s;
+    }();
+    for (int i = 0; i < 4; ++i) {
+        LOGFONT lf = Font(u"Verdana", -30);
+        CFont f;
+        f.CreateFontIndirect(&lf);
+        CFont* old = cv.dc.SelectObject(&f);
+        EXPECT_GT(cv.dc.GetTextExtent(u"Cloudy").cx, 2 * small.cx);
+        cv.dc.SelectObject(old);
+    }
+}
+
 TEST(Fonts, PointFontsAndTheDesktopMessageFont) {
     CFont f;
     ASSERT_TRUE(f.CreatePointFont(90, u"MS Sans Serif"));
