@@ -1,0 +1,175 @@
+// Creation, destruction, handles and the window tree.
+#include <gtest/gtest.h>
+
+#include "probe.h"
+#include "platform/win/user.h"
+
+namespace {
+
+class Lifecycle : public ::testing::Test {
+protected:
+    void SetUp() override { RegisterProbeClasses(); }
+    HeadlessScreen screen;
+    Journal journal;
+};
+
+TEST_F(Lifecycle, DestroyingAParentDestroysItsChildrenInPlatformOrder) {
+    ProbeWnd p(&journal, "P"), a(&journal, "A"), b(&journal, "B"), a1(&journal, "A1");
+    ASSERT_TRUE(p.CreateEx(0, u"Probe", u"parent", WS_POPUP | WS_VISIBLE, CRect(10, 10, 310, 210), nullptr, 0));
+    ASSERT_TRUE(a.Create(u"Probe", u"", WS_VISIBLE, CRect(0, 0, 50, 50), &p, 1));
+    ASSERT_TRUE(b.Create(u"Probe", u"", WS_VISIBLE, CRect(60, 0, 110, 50), &p, 2));
+    ASSERT_TRUE(a1.Create(u"Probe", u"", WS_VISIBLE, CRect(5, 5, 20, 20), &a, 3));
+    HWND handles[] = {p.m_hWnd, a.m_hWnd, b.m_hWnd, a1.m_hWnd};
+    EXPECT_EQ(p.GetDlgItem(2), &b);
+    EXPECT_EQ(p.GetDlgItem(3), nullptr) << "GetDlgItem looks at direct children only";
+    EXPECT_EQ(a1.GetTopLevelParent(), &p);
+
+    // A message posted before the destruction must not reach freed objects.
+    p.PostMessage(WM_USER, 1, 2);
+    a1.PostMessage(WM_USER, 3, 4);
+    journal.Clear();
+    ASSERT_TRUE(p.DestroyWindow());
+    EXPECT_EQ(journal.Names({WM_DESTROY, WM_NCDESTROY}),
+              (std::vector<std::string>{"P:DESTROY", "A:DESTROY", "A1:DESTROY", "A1:NCDESTROY", "A:NCDESTROY",
+                                        "B:DESTROY", "B:NCDESTROY", "P:NCDESTROY"}));
+    for (HWND h : handles) {
+        EXPECT_FALSE(IsWindow(h));
+        EXPECT_EQ(CWnd::FromHandle(h), nullptr);
+    }
+    EXPECT_EQ(p.m_hWnd, nullptr);
+    EXPECT_EQ(a1.m_hWnd, nullptr);
+    journal.Clear();
+    screen.RunUntilIdle();
+    EXPECT_EQ(journal.Count("P", WM_USER) + journal.Count("A1", WM_USER), 0);
+    EXPECT_FALSE(PostMessage(handles[0], WM_USER, 0, 0)) << "posting to a dead handle fails";
+}
+
+// Objects that own themselves: destroyed from inside their own handlers,
+// with messages still queued for them. Run under the sanitizer build this
+// catches any use after free.
+class SelfDestroying : public CWnd {
+public:
+    explicit SelfDestroying(int* alive) : m_alive(alive) { ++*m_alive; }
+    ~SelfDestroying() override { --*m_alive; }
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override {
+        switch (msg) {
+        case WM_LBUTTONDOWN:
+            PostMessage(WM_USER, 0, 0);   // still queued when the window goes
+            DestroyWindow();
+            return 0;                     // `this` is gone: touch nothing
+        case WM_USER:
+            ADD_FAILURE() << "a message reached a destroyed window";
+            return 0;
+        case WM_TIMER:
+            DestroyWindow();
+            return 0;
+        default:
+            return CWnd::WindowProc(msg, w, l);
+        }
+    }
+    void PostNcDestroy() override { delete this; }
+
+private:
+    int* m_alive;
+};
+
+TEST_F(Lifecycle, WindowsThatDeleteThemselvesDuringTheirOwnMessages) {
+    int alive = 0;
+    auto* top = new SelfDestroying(&alive);
+    ASSERT_TRUE(top->CreateEx(0, u"Probe", u"", WS_POPUP | WS_VISIBLE, CRect(100, 100, 200, 200), nullptr, 0));
+    auto* child = new SelfDestroying(&alive);
+    ASSERT_TRUE(child->Create(u"Probe", u"", WS_VISIBLE, CRect(0, 0, 40, 40), top, 7));
+    HWND topHandle = top->m_hWnd, childHandle = child->m_hWnd;
+    EXPECT_EQ(alive, 2);
+
+    screen.Click(110, 110);   // on the child
+    EXPECT_FALSE(IsWindow(childHandle));
+    EXPECT_TRUE(IsWindow(topHandle));
+    EXPECT_EQ(alive, 1);
+
+    // The top-level one goes from a timer message; a second timer that was
+    // due at the same moment must be dropped with it.
+    ::SetTimer(topHandle, 1, 10, nullptr);
+    ::SetTimer(topHandle, 2, 10, nullptr);
+    screen.Advance(10);
+    EXPECT_FALSE(IsWindow(topHandle));
+    EXPECT_EQ(alive, 0);
+}
+
+TEST_F(Lifecycle, AnObjectGoingOutOfScopeTakesItsWindowAlong) {
+    HWND h;
+    {
+        ProbeWnd w(&journal, "W");
+        ASSERT_TRUE(w.CreateEx(0, u"Probe", u"", WS_POPUP | WS_VISIBLE, CRect(0, 0, 50, 50), nullptr, 0));
+        h = w.m_hWnd;
+    }
+    EXPECT_FALSE(IsWindow(h));
+    ProbeWnd next(&journal, "N");
+    ASSERT_TRUE(next.CreateEx(0, u"Probe", u"", WS_POPUP, CRect(0, 0, 50, 50), nullptr, 0));
+    EXPECT_NE(next.m_hWnd, h) << "handles are never reused";
+}
+
+TEST_F(Lifecycle, CreationFailures) {
+    ProbeWnd refuses(&journal, "R");
+    refuses.handler = [](ProbeWnd&, UINT msg, WPARAM, LPARAM, LRESULT& res) {
+        if (msg != WM_CREATE) return false;
+        res = -1;
+        return true;
+    };
+    EXPECT_FALSE(refuses.CreateEx(0, u"Probe", u"", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    EXPECT_EQ(refuses.m_hWnd, nullptr);
+    EXPECT_EQ(journal.Count("R", WM_NCDESTROY), 1) << "a refused window is cleaned up";
+
+    ProbeWnd orphan(&journal, "O");
+    EXPECT_FALSE(orphan.CreateEx(0, u"Probe", u"", WS_CHILD, CRect(0, 0, 10, 10), nullptr, 0))
+        << "a child needs a parent";
+    EXPECT_FALSE(orphan.CreateEx(0, u"NoSuchClass", u"", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    EXPECT_TRUE(TopLevelWindows().empty());
+}
+
+TEST_F(Lifecycle, GeometryTextAndStyles) {
+    ProbeWnd top(&journal, "T"), child(&journal, "C");
+    ASSERT_TRUE(top.CreateEx(0, u"Probe", u"Title", WS_POPUP | WS_BORDER | WS_VISIBLE, CRect(100, 50, 400, 250), nullptr, 0));
+    ASSERT_TRUE(child.CreateEx(WS_EX_CLIENTEDGE, u"Probe", u"", WS_CHILD | WS_VISIBLE, CRect(10, 20, 110, 70), &top, 5));
+
+    CRect rc;
+    top.GetClientRect(&rc);
+    EXPECT_EQ(rc, CRect(0, 0, 298, 198)) << "a one-pixel border on each side";
+    child.GetWindowRect(&rc);
+    EXPECT_EQ(rc, CRect(111, 71, 211, 121));
+    child.GetClientRect(&rc);
+    EXPECT_EQ(rc, CRect(0, 0, 96, 46)) << "the client edge takes two pixels a side";
+    CPoint p(0, 0);
+    child.ClientToScreen(&p);
+    EXPECT_EQ(p, CPoint(113, 73));
+    child.ScreenToClient(&p);
+    EXPECT_EQ(p, CPoint(0, 0));
+
+    EXPECT_EQ(top.GetWindowText(), u"Title");
+    top.SetWindowText(u"Renamed");
+    EXPECT_EQ(top.GetWindowText(), u"Renamed");
+    EXPECT_EQ(screen.backend().NativeWindowTitle(1), u"Renamed") << "the display shows the new title";
+
+    journal.Clear();
+    child.MoveWindow(20, 30, 150, 60);
+    EXPECT_EQ(journal.Count("C", WM_MOVE), 1);
+    EXPECT_EQ(journal.Count("C", WM_SIZE), 1);
+    const Seen* size = nullptr;
+    for (const Seen& s : journal.Items())
+        if (s.msg == WM_SIZE) size = &s;
+    ASSERT_NE(size, nullptr);
+    EXPECT_EQ(LOWORD(size->lParam), 146);
+    EXPECT_EQ(HIWORD(size->lParam), 56);
+
+    EXPECT_TRUE(child.GetStyle() & WS_VISIBLE);
+    child.ModifyStyle(0, WS_TABSTOP);
+    EXPECT_TRUE(child.GetStyle() & WS_TABSTOP);
+    child.ShowWindow(SW_HIDE);
+    EXPECT_FALSE(child.IsWindowVisible());
+    top.ShowWindow(SW_HIDE);
+    child.ShowWindow(SW_SHOW);
+    EXPECT_FALSE(child.IsWindowVisible()) << "a child of a hidden window is not visible";
+    EXPECT_TRUE(child.GetStyle() & WS_VISIBLE);
+}
+
+}  // namespace
