@@ -46,7 +46,7 @@ struct GridItemInfo {
 
 // A grid holds close to a million of these at diary scale, so they come from
 // a pool without per-object heap overhead, the text is compact and the font
-// description is shared: `font` points at the grid's one copy of each
+// description is shared: `font` indexes the grid's one copy of each
 // distinct LOGFONT (CFontCache), which outlives every cell.
 class CCellData {
 public:
@@ -56,14 +56,14 @@ public:
     static void* operator new(std::size_t size);
     static void operator delete(void* p, std::size_t size);
 
+    CCellText text;
+    LPARAM lParam = 0;
     UINT state = 0;
     UINT format = 0;
-    CCellText text;
     int image = -1;
     COLORREF backColor = CLR_DEFAULT;
     COLORREF textColor = CLR_DEFAULT;
-    const LOGFONT* font = nullptr;
-    LPARAM lParam = 0;
+    UINT font = 0;   // index into the grid's font descriptions
 };
 
 // One row: a pointer per column (null pointers are skipped).

@@ -2,26 +2,86 @@
 
 #include <cstdlib>
 #include <new>
+#include <vector>
+
+// Texts up to kMaxSmall bytes come from size classes of 8 bytes carved out of
+// large blocks: no per-text heap header, and freed slots are reused by the
+// next text of that class. Single UI thread, so no locking.
+namespace {
+
+constexpr size_t kGranule = 8;
+constexpr size_t kMaxSmall = 512;
+constexpr size_t kBlockBytes = 256 * 1024;
+
+struct TextArena {
+    struct Free { Free* next; };
+    Free* free[kMaxSmall / kGranule + 1] = {};
+    unsigned char* cursor = nullptr;
+    size_t left = 0;
+
+    static size_t ClassOf(size_t bytes) { return (bytes + kGranule - 1) / kGranule; }
+
+    void* take(size_t bytes) {
+        const size_t k = ClassOf(bytes);
+        if (Free* f = free[k]) {
+            free[k] = f->next;
+            return f;
+        }
+        const size_t size = k * kGranule;
+        if (left < size) {
+            cursor = static_cast<unsigned char*>(std::malloc(kBlockBytes));
+            if (!cursor) throw std::bad_alloc();
+            left = kBlockBytes;
+        }
+        void* p = cursor;
+        cursor += size;
+        left -= size;
+        return p;
+    }
+    void give(void* p, size_t bytes) {
+        Free* f = static_cast<Free*>(p);
+        const size_t k = ClassOf(bytes);
+        f->next = free[k];
+        free[k] = f;
+    }
+};
+
+TextArena& Arena() {
+    static TextArena* arena = new TextArena();   // texts may outlive statics
+    return *arena;
+}
+
+size_t BlockBytes(size_t length, bool wide) { return sizeof(uint32_t) + length * (wide ? 2 : 1); }
+
+void* Allocate(size_t bytes) {
+    if (bytes <= kMaxSmall) return Arena().take(bytes);
+    void* p = std::malloc(bytes);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+
+void Release(void* p, size_t bytes) {
+    if (bytes <= kMaxSmall) Arena().give(p, bytes);
+    else std::free(p);
+}
+
+}  // namespace
 
 void CCellText::release() {
-    std::free(m_block);
+    if (!m_block) return;
+    Release(m_block, BlockBytes(length(), wide()));
     m_block = nullptr;
 }
 
 void CCellText::assign(std::u16string_view text) {
     release();
     if (text.empty()) return;
-    bool isWide = false;
-    for (char16_t c : text) {
-        if (c > 0xFF) {
-            isWide = true;
-            break;
-        }
-    }
+    // One pass without an early exit, so the compiler can vectorise it.
+    char16_t all = 0;
+    for (char16_t c : text) all |= c;
+    const bool isWide = all > 0xFF;
     const size_t n = text.size();
-    const size_t bytes = sizeof(uint32_t) + n * (isWide ? 2 : 1);
-    auto* block = static_cast<unsigned char*>(std::malloc(bytes));
-    if (!block) throw std::bad_alloc();
+    auto* block = static_cast<unsigned char*>(Allocate(BlockBytes(n, isWide)));
     const uint32_t h = uint32_t(n << 1) | (isWide ? 1u : 0u);
     std::memcpy(block, &h, sizeof h);
     unsigned char* p = block + sizeof h;

@@ -13,14 +13,15 @@ std::string CFontCache::KeyOf(const LOGFONT& font) {
     return std::string(reinterpret_cast<const char*>(&clean), sizeof clean);
 }
 
-const LOGFONT* CFontCache::Intern(const LOGFONT& font) {
+UINT CFontCache::Intern(const LOGFONT& font) {
+    if (m_last != ~0u && std::memcmp(&m_interned[m_last], &font, sizeof font) == 0) return m_last;
     std::string key = KeyOf(font);
     auto it = m_index.find(key);
-    if (it != m_index.end()) return it->second;
+    if (it != m_index.end()) return m_last = it->second;
     m_interned.push_back(font);
-    const LOGFONT* p = &m_interned.back();
-    m_index.emplace(std::move(key), p);
-    return p;
+    const UINT index = UINT(m_interned.size() - 1);
+    m_index.emplace(std::move(key), index);
+    return m_last = index;
 }
 
 CFont* CFontCache::Get(const LOGFONT& font, bool semibold) {

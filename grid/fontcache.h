@@ -13,8 +13,9 @@
 
 class CFontCache {
 public:
-    // The shared copy of a description; stable until the cache is cleared.
-    const LOGFONT* Intern(const LOGFONT& font);
+    // The index of the shared copy of a description (added when new).
+    UINT Intern(const LOGFONT& font);
+    const LOGFONT& At(UINT index) const { return m_interned[index]; }
     // The font made from the description, with the weight set to 600 when
     // semibold is asked for; null when it cannot be made.
     CFont* Get(const LOGFONT& font, bool semibold = false);
@@ -25,6 +26,7 @@ public:
 private:
     static std::string KeyOf(const LOGFONT& font);
     std::deque<LOGFONT> m_interned;
-    std::unordered_map<std::string, const LOGFONT*> m_index;
+    std::unordered_map<std::string, UINT> m_index;
+    UINT m_last = ~0u;   // most descriptions repeat the previous one
     std::unordered_map<std::string, std::unique_ptr<CFont>> m_fonts;
 };

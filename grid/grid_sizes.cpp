@@ -2,29 +2,31 @@
 
 #include <algorithm>
 
-void CSizeList::refresh() const {
-    if (!m_dirty) return;
-    m_starts.resize(m_chunks.size() + 1);
-    m_sums.resize(m_chunks.size() + 1);
-    int start = 0;
-    long long sum = 0;
-    for (size_t k = 0; k < m_chunks.size(); ++k) {
-        m_starts[k] = start;
-        m_sums[k] = sum;
-        start += int(m_chunks[k].values.size());
-        sum += m_chunks[k].sum;
+void CSizeList::extend(int entry) const {
+    const int chunks = int(m_chunks.size());
+    entry = std::min(entry, chunks);
+    if (int(m_starts.size()) != chunks + 1) {
+        m_starts.resize(chunks + 1);
+        m_sums.resize(chunks + 1);
     }
-    m_starts.back() = start;
-    m_sums.back() = sum;
-    m_dirty = false;
+    m_starts[0] = 0;
+    m_sums[0] = 0;
+    if (m_valid < 1) m_valid = 1;
+    for (int k = m_valid; k <= entry; ++k) {
+        m_starts[k] = m_starts[k - 1] + int(m_chunks[k - 1].values.size());
+        m_sums[k] = m_sums[k - 1] + m_chunks[k - 1].sum;
+    }
+    if (entry + 1 > m_valid) m_valid = entry + 1;
 }
 
 void CSizeList::locate(int i, int* chunk, int* offset) const {
-    refresh();
-    // The last chunk whose start is <= i.
-    auto it = std::upper_bound(m_starts.begin(), m_starts.end() - 1, i);
+    const int chunks = int(m_chunks.size());
+    // Extend the index until it reaches past i, then search what is valid.
+    while (m_valid <= chunks && (m_valid == 1 || m_starts[m_valid - 1] <= i)) extend(m_valid);
+    auto end = m_starts.begin() + m_valid;
+    auto it = std::upper_bound(m_starts.begin(), end, i);
     int k = int(it - m_starts.begin()) - 1;
-    if (k < 0) k = 0;
+    k = std::clamp(k, 0, chunks - 1);
     *chunk = k;
     *offset = i - m_starts[k];
 }
@@ -42,7 +44,7 @@ void CSizeList::set(int i, int value) {
     m_chunks[k].sum += value - slot;
     m_total += value - slot;
     slot = value;
-    m_dirty = true;
+    invalidateAfter(k);
 }
 
 void CSizeList::insert(int i, int value) {
@@ -68,7 +70,7 @@ void CSizeList::insert(int i, int value) {
         c.sum -= tail.sum;
         m_chunks.insert(m_chunks.begin() + k + 1, std::move(tail));
     }
-    m_dirty = true;
+    invalidateAfter(k);
 }
 
 void CSizeList::erase(int i) {
@@ -81,11 +83,12 @@ void CSizeList::erase(int i) {
     m_total -= v;
     --m_count;
     if (c.values.empty()) m_chunks.erase(m_chunks.begin() + k);
-    m_dirty = true;
+    invalidateAfter(k);
 }
 
 void CSizeList::resize(int n, int value) {
     if (n < 0) n = 0;
+    const int oldChunks = int(m_chunks.size());
     while (m_count > n) {
         Chunk& last = m_chunks.back();
         const int drop = std::min(int(last.values.size()), m_count - n);
@@ -106,14 +109,15 @@ void CSizeList::resize(int n, int value) {
         m_total += (long long)add * value;
         m_count += add;
     }
-    m_dirty = true;
+    // The first chunk that may have changed is the last one both shapes share.
+    invalidateAfter(std::min(oldChunks, int(m_chunks.size())) - 1);
 }
 
 void CSizeList::clear() {
     m_chunks.clear();
     m_count = 0;
     m_total = 0;
-    m_dirty = true;
+    m_valid = 1;
 }
 
 long long CSizeList::prefix(int i) const {
@@ -138,12 +142,14 @@ int CSizeList::lowerBoundPrefix(long long target, int lo, int hi) const {
     if (lo >= hi) return hi;
     if (prefix(lo) >= target) return lo;
     if (prefix(hi) < target) return hi;
-    // Now prefix(lo) < target <= prefix(hi): find the chunk, then walk in it.
-    refresh();
-    // First chunk boundary b with m_sums[b] >= target; the answer lies in chunk b-1 or at its start.
-    auto it = std::lower_bound(m_sums.begin(), m_sums.end(), target);
+    // Now prefix(lo) < target <= prefix(hi): extend the index until a chunk
+    // boundary reaches the target, then walk inside the chunk before it.
+    const int chunks = int(m_chunks.size());
+    while (m_valid <= chunks && m_sums[m_valid - 1] < target) extend(m_valid);
+    auto end = m_sums.begin() + m_valid;
+    auto it = std::lower_bound(m_sums.begin(), end, target);
     int b = int(it - m_sums.begin());
-    int k = std::max(0, b - 1);
+    int k = std::clamp(b - 1, 0, chunks - 1);
     long long s = m_sums[k];
     int j = m_starts[k];
     if (j < lo) {

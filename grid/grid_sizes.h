@@ -38,13 +38,19 @@ private:
     static constexpr int kSplitAt = 512;
 
     void locate(int i, int* chunk, int* offset) const;
-    void refresh() const;
+    // Makes entries [0, entry] of the chunk index valid.
+    void extend(int entry) const;
+    void invalidateAfter(int chunk) {
+        if (m_valid > chunk + 1) m_valid = chunk + 1 < 1 ? 1 : chunk + 1;
+    }
 
     std::vector<Chunk> m_chunks;
     int m_count = 0;
     long long m_total = 0;
-    // Lazily refreshed: the first index and the running sum before each chunk.
-    mutable std::vector<int> m_starts;
-    mutable std::vector<long long> m_sums;
-    mutable bool m_dirty = true;
+    // The first index and the running sum before each chunk, valid for the
+    // first m_valid entries and extended on demand: removing row 1 again and
+    // again only ever touches the first chunk's entries.
+    mutable std::vector<int> m_starts{0};
+    mutable std::vector<long long> m_sums{0};
+    mutable int m_valid = 1;
 };

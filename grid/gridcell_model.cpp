@@ -159,7 +159,7 @@ LRESULT CGridCtrl::OnSetFont(WPARAM wParam, LPARAM lParam) {
     LOGFONT lf;
     if (GetObject(reinterpret_cast<HGDIOBJ>(wParam), sizeof(LOGFONT), &lf) == 0) return result;
     logFont = lf;
-    const LOGFONT* shared = m_fonts.Intern(logFont);
+    const UINT shared = m_fonts.Intern(logFont);
     ForEachCell([shared](CCellData* cell, int, int) { cell->font = shared; });
 
     if (CDC* dc = GetSafeHwnd() ? GetDC() : nullptr) {
@@ -441,7 +441,7 @@ BOOL CGridCtrl::GetCellInfo(GridItemInfo* info) {
     if (m & MaskFormat) info->format = cell->format;
     if (m & MaskBackColor) info->backColor = cell->backColor;
     if (m & MaskTextColor) info->textColor = cell->textColor;
-    if (m & MaskFont) info->font = cell->font ? *cell->font : logFont;
+    if (m & MaskFont) info->font = m_fonts.At(cell->font);
     return TRUE;
 }
 
@@ -527,7 +527,7 @@ BOOL CGridCtrl::SetCellTextColor(int row, int column, COLORREF color) {
 
 const LOGFONT* CGridCtrl::GetCellFont(int row, int column) const {
     const CCellData* cell = CellAt(row, column);
-    return cell && cell->font ? cell->font : &logFont;
+    return cell ? &m_fonts.At(cell->font) : &logFont;
 }
 
 BOOL CGridCtrl::SetCellFont(int row, int column, const LOGFONT* font) {
