@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 
 bool Surface::SizeAllowed(int width, int height) {
     if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide) return false;
@@ -39,9 +40,13 @@ void Surface::SetPixel(int x, int y, COLORREF c) {
 void Surface::fill(const CRect& r, std::uint32_t p) {
     const CRect c = r.intersected(bounds());
     if (c.IsRectEmpty()) return;
-    const int w = c.Width();
-    for (int y = c.top; y < c.bottom; ++y) {
-        std::uint32_t* d = row(y) + c.left;
-        std::fill(d, d + w, p);
+    // wchar_t is 32 bits here, and the C library's wide fill is as fast as memset.
+    static_assert(sizeof(wchar_t) == sizeof(std::uint32_t));
+    const auto value = static_cast<wchar_t>(p);
+    if (c.left == 0 && c.right == m_width) {
+        std::wmemset(reinterpret_cast<wchar_t*>(row(c.top)), value, std::size_t(c.Width()) * std::size_t(c.Height()));
+        return;
     }
+    for (int y = c.top; y < c.bottom; ++y)
+        std::wmemset(reinterpret_cast<wchar_t*>(row(y) + c.left), value, std::size_t(c.Width()));
 }
