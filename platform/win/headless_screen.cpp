@@ -70,6 +70,19 @@ void HeadlessScreen::Type(const CString& text) {
 
 void HeadlessScreen::Advance(std::uint64_t ms) {
     std::uint64_t target = m_backend->NowMs() + ms;
+    if (m_backend->InStep()) {
+        // The running loop must handle each timer before the clock moves on:
+        // go to the next due time and continue from there as the next step.
+        std::uint64_t due = 0;
+        if (NextTimerDue(&due) && due <= target && due > m_backend->NowMs()) {
+            m_backend->SetClock(due);
+            std::uint64_t rest = target - due;
+            m_backend->QueueStepFirst([this, rest] { Advance(rest); });
+        } else {
+            m_backend->SetClock(target);
+        }
+        return;
+    }
     Settle();
     for (;;) {
         std::uint64_t due = 0;

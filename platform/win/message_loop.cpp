@@ -213,7 +213,7 @@ PumpResult NextMessage(MSG* msg, bool wait) {
             return msg->message == WM_QUIT ? PumpResult::Quit : PumpResult::Dispatched;
         FlushPresents();
         DeleteTempGdiObjects();
-        if (s.backend->OnIdle()) continue;
+        if (s.backend->OnIdle()) return PumpResult::StepRan;
         if (!wait) return PumpResult::Idle;
         int timeout = -1;
         std::uint64_t due;
@@ -232,10 +232,13 @@ PumpResult NextMessage(MSG* msg, bool wait) {
 
 int GetMessage(MSG* msg, HWND, UINT, UINT) {
     if (!SysReady() || !msg) return -1;
-    switch (NextMessage(msg, true)) {
-    case PumpResult::Dispatched: return TRUE;
-    case PumpResult::Quit: return FALSE;
-    default: return -1;
+    for (;;) {
+        switch (NextMessage(msg, true)) {
+        case PumpResult::Dispatched: return TRUE;
+        case PumpResult::Quit: return FALSE;
+        case PumpResult::StepRan: continue;
+        default: return -1;
+        }
     }
 }
 
@@ -321,7 +324,7 @@ bool PumpMessage(bool wait) {
     if (!SysReady()) return false;
     PumpResult r = PumpOne(wait);
     if (r == PumpResult::Quit) PostQuitMessage(int(Sys().quitCode));
-    return r == PumpResult::Dispatched;
+    return r == PumpResult::Dispatched || r == PumpResult::StepRan;
 }
 
 void RunUntilIdle() {
@@ -333,7 +336,7 @@ void RunUntilIdle() {
             PostQuitMessage(int(Sys().quitCode));
             return;
         }
-        if (r != PumpResult::Dispatched) return;
+        if (r != PumpResult::Dispatched && r != PumpResult::StepRan) return;
     }
 }
 
@@ -410,6 +413,7 @@ void RunMoveLoop(HWND hwnd) {
             PostQuitMessage(s.quitCode);
             break;
         }
+        if (p == PumpResult::StepRan) continue;
         if (p != PumpResult::Dispatched) break;
         if (m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE) {
             CPoint d(m.pt.x - start.x, m.pt.y - start.y);

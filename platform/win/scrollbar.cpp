@@ -188,6 +188,7 @@ void TrackScrollBar(WindowRec* r, int bar, CPoint screenPt) {
             PostQuitMessage(s.quitCode);
             break;
         }
+        if (res == PumpResult::StepRan) continue;
         if (res != PumpResult::Dispatched) break;
         if (!(rr = Rec(h))) break;
         CPoint mwo = WindowOriginOnScreen(rr);

@@ -165,7 +165,9 @@ bool NeedsPaint();
 
 // Messages (message_loop.cpp).
 LRESULT SendTo(WindowRec* r, UINT msg, WPARAM w, LPARAM l);
-enum class PumpResult { Dispatched, Idle, Quit, NoMoreEvents };
+// StepRan: nothing was taken, but a scripted step ran, so whatever a loop
+// waits for may have happened.
+enum class PumpResult { Dispatched, StepRan, Idle, Quit, NoMoreEvents };
 // Takes one message (waiting if asked), runs the filter, pre-translation,
 // translation and dispatch. msgOut (if given) receives what was taken.
 PumpResult PumpOne(bool wait, MSG* msgOut = nullptr);

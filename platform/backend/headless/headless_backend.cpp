@@ -229,6 +229,10 @@ void HeadlessBackend::QueueStep(std::function<void()> step) {
     if (step) m_steps.push_back(std::move(step));
 }
 
+void HeadlessBackend::QueueStepFirst(std::function<void()> step) {
+    if (step) m_steps.push_front(std::move(step));
+}
+
 RawEvent& HeadlessBackend::Queue(RawEventKind kind) {
     RawEvent e;
     e.kind = kind;

@@ -62,6 +62,7 @@ public:
 
     // --- scripted steps -----------------------------------------------------
     void QueueStep(std::function<void()> step);
+    void QueueStepFirst(std::function<void()> step);   // before the steps already queued
     std::size_t PendingSteps() const { return m_steps.size(); }
     bool HasQueuedInput() const { return !m_events.empty(); }
     bool InStep() const { return m_stepDepth > 0; }
