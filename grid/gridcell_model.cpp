@@ -127,6 +127,8 @@ BOOL CGridCtrl::RegisterGridClass() {
 
 BOOL CGridCtrl::Create(const CRect& rect, CWnd* parent, UINT id, DWORD style) {
     m_fontApplied = false;
+    // The class may not exist yet if the grid was built before the window system started.
+    RegisterGridClass();
     if (!CWnd::Create(kGridClassName, u"", style, rect, parent, id)) return FALSE;
     if (!m_fontApplied) ApplyLogFont();
     // FIXME: the drop target and the title tip window come with the
