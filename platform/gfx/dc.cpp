@@ -142,6 +142,13 @@ HDC CDC::Detach() {
     return h;
 }
 
+CDC* CDC::FromHandle(HDC hdc) {
+    if (!hdc) return nullptr;
+    auto dc = std::make_unique<CDC>();
+    dc->Attach(hdc);
+    return RegisterTempDC(std::move(dc));
+}
+
 bool CDC::IsMemoryDC() const { return m_state->memory; }
 Surface* CDC::GetSurface() const { return m_state->surface(); }
 CPoint CDC::GetDeviceOrigin() const { return m_state->origin; }
@@ -225,10 +232,11 @@ HGDIOBJ CDC::SelectObject(HGDIOBJ handle) {
     return nullptr;
 }
 
-CGdiObject* CDC::SelectStockObject(int index) {
-    CGdiObject* stock = GetStockGdiObject(index);
-    if (!stock) return nullptr;
-    HGDIOBJ previous = SelectObject(stock->GetSafeHandle());
+CGdiObject* CDC::SelectStockObject(int index) { return SelectObject(GetStockGdiObject(index)); }
+
+CGdiObject* CDC::SelectObject(CGdiObject* object) {
+    if (!object || object->IsNull()) return nullptr;
+    HGDIOBJ previous = SelectObject(object->GetSafeHandle());
     if (!previous) return nullptr;
     switch (previous->kind) {
     case GdiObjectData::Kind::Pen: return CPen::FromHandle(previous);

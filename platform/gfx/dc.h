@@ -53,6 +53,8 @@ public:
     // Shares another context's state (FALSE for a null handle).
     BOOL Attach(HDC hdc);
     HDC Detach();
+    // A stand-in object for a handle, freed with DeleteTempGdiObjects().
+    static CDC* FromHandle(HDC hdc);
     bool IsMemoryDC() const;
 
     Surface* GetSurface() const;         // the surface drawn on now, or null
@@ -76,6 +78,7 @@ public:
     CBitmap* SelectObject(CBitmap* bitmap);   // memory contexts only
     int SelectObject(CRgn* region);           // as SelectClipRgn
     CGdiObject* SelectStockObject(int index);
+    CGdiObject* SelectObject(CGdiObject* object);   // any kind, e.g. what SelectStockObject gave back
     HGDIOBJ SelectObject(HGDIOBJ handle);
 
     CPen* GetCurrentPen() const;

@@ -59,6 +59,8 @@ struct DcState : std::enable_shared_from_this<DcState> {
 
 template <class T>
 T* WrapHandle(HGDIOBJ handle);
+// Keeps a stand-in context until DeleteTempGdiObjects().
+CDC* RegisterTempDC(std::unique_ptr<CDC> dc);
 
 // Blends colour c (0x00RRGGBB) over d with coverage a (0..255).
 inline std::uint32_t BlendPixel(std::uint32_t d, std::uint32_t c, std::uint32_t a) {

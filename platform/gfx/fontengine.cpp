@@ -21,6 +21,12 @@
 
 #include "platform/base/text.h"
 
+namespace {
+// Set once the engine has shut down: FreeType then has freed every face
+// itself, and faces still held by other static objects must not free theirs.
+bool g_engineGone = false;
+}  // namespace
+
 struct FontFace::Impl {
     FT_Face face = nullptr;
     bool embolden = false;
@@ -28,7 +34,7 @@ struct FontFace::Impl {
     bool mono = false;
     FT_Pos emboldenStrength = 0;
     ~Impl() {
-        if (face) FT_Done_Face(face);
+        if (face && !g_engineGone) FT_Done_Face(face);
     }
 };
 
@@ -125,6 +131,9 @@ struct FontEngine {
     ~FontEngine() {
         faces.clear();
         if (library) FT_Done_FreeType(library);
+        // Hands back fontconfig's caches, so leak checkers see a clean exit.
+        if (fcReady) FcFini();
+        g_engineGone = true;
     }
 
     static FontEngine& get() {

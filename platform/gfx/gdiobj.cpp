@@ -8,6 +8,7 @@
 
 #include "platform/gfx/bmp.h"
 #include "platform/gfx/dc.h"
+#include "platform/gfx/dcstate.h"
 #include "platform/gfx/fontengine.h"
 #include "platform/gfx/syscolors.h"
 
@@ -106,7 +107,22 @@ template CFont* WrapHandle<CFont>(HGDIOBJ);
 template CBitmap* WrapHandle<CBitmap>(HGDIOBJ);
 template CRgn* WrapHandle<CRgn>(HGDIOBJ);
 
-void DeleteTempGdiObjects() { temps().clear(); }
+namespace {
+std::vector<std::unique_ptr<CDC>>& tempDCs() {
+    static std::vector<std::unique_ptr<CDC>> dcs;
+    return dcs;
+}
+}  // namespace
+
+CDC* RegisterTempDC(std::unique_ptr<CDC> dc) {
+    tempDCs().push_back(std::move(dc));
+    return tempDCs().back().get();
+}
+
+void DeleteTempGdiObjects() {
+    temps().clear();
+    tempDCs().clear();
+}
 
 // --- pens ------------------------------------------------------------------
 

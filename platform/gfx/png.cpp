@@ -28,29 +28,17 @@ void OnError(png_structp png, png_const_charp message) {
 }
 void OnWarning(png_structp, png_const_charp) {}
 
-}  // namespace
-
-bool EncodePng(const Surface& image, std::vector<std::uint8_t>& out, std::string* error) {
-    if (image.empty()) {
-        if (error) *error = "the image is empty";
-        return false;
-    }
-    std::string message;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, OnError, OnWarning);
-    if (!png) {
-        if (error) *error = "out of memory";
-        return false;
-    }
+// Only trivially destructible locals live across setjmp here: libpng's
+// errors longjmp out of the calls below.
+bool EncodeRows(const Surface& image, Sink* sink, png_byte* row, std::string* message) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, message, OnError, OnWarning);
+    if (!png) return false;
     png_infop info = png_create_info_struct(png);
-    std::vector<png_byte> row(std::size_t(image.width()) * 3);
-    Sink sink{&out};
-    out.clear();
     if (!info || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, info ? &info : nullptr);
-        if (error) *error = message.empty() ? "could not encode the PNG image" : message;
         return false;
     }
-    png_set_write_fn(png, &sink, WriteToVector, NoFlush);
+    png_set_write_fn(png, sink, WriteToVector, NoFlush);
     png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), 8, PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
@@ -61,10 +49,29 @@ bool EncodePng(const Surface& image, std::vector<std::uint8_t>& out, std::string
             row[std::size_t(x) * 3 + 1] = png_byte(p[x] >> 8);
             row[std::size_t(x) * 3 + 2] = png_byte(p[x]);
         }
-        png_write_row(png, row.data());
+        png_write_row(png, row);
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+}  // namespace
+
+bool EncodePng(const Surface& image, std::vector<std::uint8_t>& out, std::string* error) {
+    if (image.empty()) {
+        if (error) *error = "the image is empty";
+        return false;
+    }
+    std::string message;
+    std::vector<png_byte> row(std::size_t(image.width()) * 3);
+    Sink sink{&out};
+    out.clear();
+    if (!EncodeRows(image, &sink, row.data(), &message)) {
+        out.clear();
+        if (error) *error = message.empty() ? "could not encode the PNG image" : message;
+        return false;
+    }
     return true;
 }
 

@@ -263,6 +263,12 @@ TEST(Objects, SelectReturnsThePreviousAndDeletedObjectsStaySafe) {
     // Stock objects cannot be deleted by accident.
     CGdiObject* stock = cv.dc.SelectStockObject(BLACK_PEN);
     ASSERT_NE(stock, nullptr);
+    EXPECT_EQ(cv.dc.SelectObject(stock)->GetSafeHandle(), GetStockObject(BLACK_PEN));
+    // A stand-in context for a handle draws on the same state.
+    CDC* alias = CDC::FromHandle(cv.dc.GetSafeHdc());
+    ASSERT_NE(alias, nullptr);
+    alias->SetTextColor(RGB(7, 7, 7));
+    EXPECT_EQ(cv.dc.GetTextColor(), RGB(7, 7, 7));
     EXPECT_FALSE(GetStockGdiObject(BLACK_PEN)->DeleteObject());
     EXPECT_NE(GetStockObject(BLACK_PEN), nullptr);
     DeleteTempGdiObjects();
