@@ -16,14 +16,19 @@
 namespace {
 
 // a * b / c rounded half away from zero, in 64 bits.
-int MulDivRound(std::int64_t a, std::int64_t b, std::int64_t c) {
+std::int64_t MulDivRound64(std::int64_t a, std::int64_t b, std::int64_t c) {
     if (c == 0) return 0;
     std::int64_t n = a * b;
     const bool neg = (n < 0) != (c < 0);
     n = std::llabs(n);
     const std::int64_t d = std::llabs(c);
     const std::int64_t q = (n + d / 2) / d;
-    return int(neg ? -q : q);
+    return neg ? -q : q;
+}
+
+int MulDivRound(std::int64_t a, std::int64_t b, std::int64_t c) {
+    constexpr std::int64_t kLimit = std::int64_t(1) << 28;
+    return int(std::clamp(MulDivRound64(a, b, c), -kLimit, kLimit));
 }
 
 void InitAttributes(DcAttributes& a) {
@@ -60,18 +65,30 @@ double DcState::scaleY() const {
     return a.mapMode == MM_ANISOTROPIC ? double(a.viewportExt.cy) / a.windowExt.cy : 1.0;
 }
 
+namespace {
+
+// Device coordinates are kept well inside int, so later sums cannot overflow.
+int Clamp(std::int64_t v) {
+    constexpr std::int64_t kLimit = std::int64_t(1) << 28;
+    return int(std::clamp(v, -kLimit, kLimit));
+}
+
+}  // namespace
+
 CPoint DcState::toDevice(CPoint p) const {
     if (a.mapMode != MM_ANISOTROPIC)
-        return {p.x - a.windowOrg.x + a.viewportOrg.x, p.y - a.windowOrg.y + a.viewportOrg.y};
-    return {MulDivRound(std::int64_t(p.x) - a.windowOrg.x, a.viewportExt.cx, a.windowExt.cx) + a.viewportOrg.x,
-            MulDivRound(std::int64_t(p.y) - a.windowOrg.y, a.viewportExt.cy, a.windowExt.cy) + a.viewportOrg.y};
+        return {Clamp(std::int64_t(p.x) - a.windowOrg.x + a.viewportOrg.x),
+                Clamp(std::int64_t(p.y) - a.windowOrg.y + a.viewportOrg.y)};
+    return {Clamp(std::int64_t(MulDivRound(std::int64_t(p.x) - a.windowOrg.x, a.viewportExt.cx, a.windowExt.cx)) + a.viewportOrg.x),
+            Clamp(std::int64_t(MulDivRound(std::int64_t(p.y) - a.windowOrg.y, a.viewportExt.cy, a.windowExt.cy)) + a.viewportOrg.y)};
 }
 
 CPoint DcState::toLogical(CPoint p) const {
     if (a.mapMode != MM_ANISOTROPIC)
-        return {p.x - a.viewportOrg.x + a.windowOrg.x, p.y - a.viewportOrg.y + a.windowOrg.y};
-    return {MulDivRound(std::int64_t(p.x) - a.viewportOrg.x, a.windowExt.cx, a.viewportExt.cx) + a.windowOrg.x,
-            MulDivRound(std::int64_t(p.y) - a.viewportOrg.y, a.windowExt.cy, a.viewportExt.cy) + a.windowOrg.y};
+        return {Clamp(std::int64_t(p.x) - a.viewportOrg.x + a.windowOrg.x),
+                Clamp(std::int64_t(p.y) - a.viewportOrg.y + a.windowOrg.y)};
+    return {Clamp(std::int64_t(MulDivRound(std::int64_t(p.x) - a.viewportOrg.x, a.windowExt.cx, a.viewportExt.cx)) + a.windowOrg.x),
+            Clamp(std::int64_t(MulDivRound(std::int64_t(p.y) - a.viewportOrg.y, a.windowExt.cy, a.viewportExt.cy)) + a.windowOrg.y)};
 }
 
 CRect DcState::toSurface(const CRect& r) const {
@@ -456,6 +473,20 @@ const BrushData* BrushOf(CBrush* b) { return b && !b->IsNull() ? static_cast<con
 
 // A line from a to b in surface pixels, b itself left out.
 void DrawLine(Surface& s, const CRect& clip, CPoint a, CPoint b, std::uint32_t p, PixelOp op, int width) {
+    const int lo0 = -(width - 1) / 2, hi0 = width / 2 + 1;
+    // Straight lines (grid lines, edges) as one clipped span, however long.
+    if (a.y == b.y && a.x != b.x) {
+        const int x0 = a.x < b.x ? a.x : b.x + 1, x1 = a.x < b.x ? b.x : a.x + 1;
+        FillArea(s, clip, CRect(x0, a.y + lo0, x1, a.y + hi0), p, op);
+        return;
+    }
+    if (a.x == b.x && a.y != b.y) {
+        const int y0 = a.y < b.y ? a.y : b.y + 1, y1 = a.y < b.y ? b.y : a.y + 1;
+        FillArea(s, clip, CRect(a.x + lo0, y0, a.x + hi0, y1), p, op);
+        return;
+    }
+    // FIXME: slanted lines step through every pixel, also outside the clip;
+    // the system draws none that are long.
     int dx = std::abs(b.x - a.x), dy = -std::abs(b.y - a.y);
     const int sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
     int err = dx + dy;

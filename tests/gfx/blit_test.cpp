@@ -126,6 +126,21 @@ TEST(Clip, WindowContextDrawsOnlyInsideItsVisibleArea) {
     EXPECT_EQ(dc.GetPixel(9, 5), CLR_INVALID);     // outside the visible area
     EXPECT_EQ(dc.SetPixel(0, 0, RGB(1, 2, 3)), CLR_INVALID);
     EXPECT_EQ(top.GetPixel(40, 30), RGB(255, 255, 255));
+
+    // Text, lines and blits obey the same area.
+    top.fill(0xFFFFFF);
+    dc.TextOut(0, 0, u"A long line of text that runs far beyond the window");
+    dc.MoveTo(-50, 20);
+    dc.LineTo(300, 20);
+    CDC mem;
+    mem.CreateCompatibleDC(&dc);
+    CBitmap bmp;
+    bmp.CreateCompatibleBitmap(&dc, 300, 300);   // black
+    mem.SelectObject(&bmp);
+    dc.BitBlt(30, -20, 300, 40, &mem, 0, 0, SRCCOPY);
+    probe.surface = top;
+    EXPECT_FALSE(probe.ink().IsRectEmpty());
+    EXPECT_TRUE(CRect(50, 35, 90, 60).contains(probe.ink()));
 }
 
 TEST(Clip, IntersectAndSelectClipRectangles) {

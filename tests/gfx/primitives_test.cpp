@@ -78,6 +78,23 @@ TEST(Line, LeavesOutItsLastPixel) {
     }
 }
 
+TEST(Line, HugeCoordinatesAreClippedNotWalked) {
+    Canvas cv(50, 20);
+    cv.dc.MoveTo(-2000000000, 5);
+    cv.dc.LineTo(2000000000, 5);
+    cv.dc.MoveTo(7, 2147483647);
+    cv.dc.LineTo(7, -2147483647);
+    cv.dc.FillSolidRect(CRect(-2147483647, 15, 2147483647, 16), kRed);
+    for (int x = 0; x < 50; ++x) {
+        EXPECT_EQ(cv.at(x, 5), RGB(0, 0, 0));
+        EXPECT_EQ(cv.at(x, 15), kRed);
+    }
+    for (int y = 0; y < 20; ++y) {
+        if (y != 15) { EXPECT_EQ(cv.at(7, y), RGB(0, 0, 0)); }
+    }
+    EXPECT_EQ(cv.at(8, 6), kWhite);
+}
+
 TEST(Line, PenColourNullPenAndXorMode) {
     Canvas cv;
     CPen red(PS_SOLID, 1, kRed);
