@@ -216,6 +216,12 @@ unsigned long X11Display::XWindowOf(NativeWindowId id) const {
     return n ? n->win : 0;
 }
 
+unsigned long X11Display::XWindowForTitle(const CString& title) const {
+    for (const auto& [id, n] : m_windows)
+        if (!n.gone && n.title == title) return n.win;
+    return 0;
+}
+
 void X11Display::SetTitleProperties(Window w, const CString& title) {
     std::string utf8 = ToUtf8(title);
     auto bytes = reinterpret_cast<const unsigned char*>(utf8.data());
@@ -260,6 +266,7 @@ NativeWindowId X11Display::CreateNativeWindow(const CRect& screenRect, const Nat
     n.win = win;
     n.rect = screenRect;
     n.flags = flags;
+    n.title = title;
     m_byX[win] = id;
 
     SetTitleProperties(win, title);
@@ -362,6 +369,7 @@ void X11Display::ShowNativeWindow(NativeWindowId id, bool show) {
 
 void X11Display::SetNativeWindowTitle(NativeWindowId id, const CString& title) {
     if (Native* n = Find(id)) {
+        n->title = title;
         SetTitleProperties(n->win, title);
         XFlush(m_dpy);
     }

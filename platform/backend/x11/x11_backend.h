@@ -33,6 +33,8 @@ public:
     // The X window id behind one of our native windows (0 if unknown), so
     // tests and tools can address it from outside.
     virtual unsigned long XWindowOf(NativeWindowId id) const = 0;
+    // The X window of our native window with this title (0 if none).
+    virtual unsigned long XWindowForTitle(const CString& title) const = 0;
 
     // True when surfaces travel through shared memory.
     virtual bool UsesSharedMemory() const = 0;
@@ -40,6 +42,12 @@ public:
     // Sends everything queued to the server and waits until it has handled it.
     virtual void Sync() = 0;
 };
+
+// The key translation, open for tests: the virtual-key code of an X keysym
+// (0 if the platform has none) and the character it types when no input
+// method is there (0 if none).
+UINT VirtualKeyFromKeysym(unsigned long keysym);
+char32_t CharFromKeysym(unsigned long keysym);
 
 // Opens the display (null or empty: $DISPLAY). Null with a message in
 // *error when it cannot be opened.

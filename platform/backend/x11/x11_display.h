@@ -4,10 +4,6 @@
 // x11_cursors.cpp and x11_clipboard.cpp. Only this folder includes Xlib.
 #pragma once
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XShm.h>
-
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -16,12 +12,17 @@
 #include <unordered_map>
 #include <vector>
 
+// Our headers come before Xlib's, whose macros (None, Expose, FocusOut,
+// Status...) would otherwise rewrite our names.
 #include "platform/backend/x11/x11_backend.h"
+#include "platform/win/messages.h"
 
-// The keysym → virtual-key table, open for tests of the translation.
-UINT VirtualKeyFromKeysym(unsigned long keysym);
-// The character a keysym types without an input method (0 if none).
-char32_t CharFromKeysym(unsigned long keysym);
+constexpr RawEventKind kRawExpose = RawEventKind::Expose;
+constexpr RawEventKind kRawFocusOut = RawEventKind::FocusOut;
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 
 class X11Display final : public X11Backend {
 public:
@@ -62,6 +63,7 @@ public:
     int IgnoredDisplayErrors() const override { return m_ignoredErrors; }
     void SetDisplayLostHandler(std::function<void()> handler) override { m_lostHandler = std::move(handler); }
     unsigned long XWindowOf(NativeWindowId id) const override;
+    unsigned long XWindowForTitle(const CString& title) const override;
     bool UsesSharedMemory() const override { return m_shmAvailable; }
     void Sync() override;
 
@@ -76,6 +78,7 @@ private:
         Window win = 0;
         CRect rect;
         NativeWindowFlags flags;
+        CString title;
         bool shown = false;
         bool mapped = false;   // MapNotify seen
         bool gone = false;     // destroyed behind our back
