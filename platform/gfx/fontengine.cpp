@@ -51,14 +51,8 @@ struct Substitute {
 };
 constexpr Substitute kSubstitutes[] = {
     {u"Verdana", "DejaVu Sans"},
-    {u"Tahoma", "DejaVu Sans"},
     {u"MS Sans Serif", "Liberation Sans"},
-    {u"Microsoft Sans Serif", "Liberation Sans"},
-    {u"MS Shell Dlg", "Liberation Sans"},
-    {u"MS Shell Dlg 2", "Liberation Sans"},
-    {u"Arial", "Liberation Sans"},
     {u"Times New Roman", "Liberation Serif"},
-    {u"Courier New", "Liberation Mono"},
     {u"System", "sans-serif"},
 };
 
