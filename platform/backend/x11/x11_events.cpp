@@ -170,13 +170,16 @@ void X11Display::TranslateKey(XKeyEvent& ke, Native* n) {
             if (c) AppendUtf16(typed, c);
             else if (len == 1) typed.push_back(char16_t(static_cast<unsigned char>(buf[0])));
         }
-    } else {
-        ks = XLookupKeysym(&ke, 0);
     }
-    // The virtual key names the key, not the character: look at the
-    // unshifted symbol first, then the shifted one.
-    UINT vk = VirtualKeyFromKeysym(XLookupKeysym(&ke, 0));
-    if (!vk) vk = VirtualKeyFromKeysym(ks);
+    // The virtual key names the key, not the character: the unshifted
+    // symbol first, then the one the modifiers select; keypad keys follow
+    // Num Lock (digits or navigation).
+    KeySym withState = NoSymbol;
+    XLookupString(&ke, nullptr, 0, &withState, nullptr);
+    UINT vk = IsKeypadKey(withState) ? VirtualKeyFromKeysym(withState) : 0;
+    if (!vk) vk = VirtualKeyFromKeysym(XLookupKeysym(&ke, 0));
+    if (!vk) vk = VirtualKeyFromKeysym(withState);
+    if (!vk && press) vk = VirtualKeyFromKeysym(ks);
 
     SyncModifiers(ke.state, vk);
     if (IsModifierVk(vk)) {
