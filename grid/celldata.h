@@ -64,6 +64,13 @@ public:
     COLORREF backColor = CLR_DEFAULT;
     COLORREF textColor = CLR_DEFAULT;
     UINT font = 0;   // index into the grid's font descriptions
+    // The last MeasureCell result (cx low, cy high 16 bits) and a check of
+    // everything it was measured from; 0 when there is none. The diary fits
+    // all columns and then all rows after every change, so each cell would
+    // otherwise be measured twice.
+    UINT measureCheck = 0;
+    UINT measuredSize = 0;
+    void ForgetMeasure() { measureCheck = 0; }
 };
 
 // One row: a pointer per column (null pointers are skipped).

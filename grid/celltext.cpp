@@ -97,13 +97,8 @@ CString CCellText::str() const {
     if (!m_block) return {};
     const size_t n = length();
     const unsigned char* p = m_block + sizeof(uint32_t);
-    CString s(n, u'\0');
-    if (wide()) {
-        std::memcpy(s.data(), p, n * 2);
-    } else {
-        for (size_t i = 0; i < n; ++i) s[i] = char16_t(p[i]);
-    }
-    return s;
+    if (wide()) return CString(reinterpret_cast<const char16_t*>(p), n);
+    return CString(p, p + n);   // one widening pass
 }
 
 bool CCellText::equals(std::u16string_view text) const {

@@ -36,3 +36,11 @@ CFont* CFontCache::Get(const LOGFONT& font, bool semibold) {
     m_fonts.emplace(std::move(key), std::move(made));
     return p;
 }
+
+CFont* CFontCache::Get(UINT index, bool semibold) {
+    if (index >= m_interned.size()) return nullptr;
+    std::vector<CFont*>& slots = m_byIndex[semibold ? 1 : 0];
+    if (slots.size() <= index) slots.resize(index + 1, nullptr);
+    if (!slots[index]) slots[index] = Get(m_interned[index], semibold);
+    return slots[index];
+}

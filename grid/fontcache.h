@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/gfx/gdiobj.h"
 
@@ -19,8 +20,14 @@ public:
     // The font made from the description, with the weight set to 600 when
     // semibold is asked for; null when it cannot be made.
     CFont* Get(const LOGFONT& font, bool semibold = false);
+    // The same by the index of a shared description.
+    CFont* Get(UINT index, bool semibold);
     // Forgets the made fonts (the descriptions stay valid).
-    void DropFonts() { m_fonts.clear(); }
+    void DropFonts() {
+        m_fonts.clear();
+        m_byIndex[0].clear();
+        m_byIndex[1].clear();
+    }
     size_t InternedCount() const { return m_interned.size(); }
 
 private:
@@ -28,5 +35,6 @@ private:
     std::deque<LOGFONT> m_interned;
     std::unordered_map<std::string, UINT> m_index;
     UINT m_last = ~0u;   // most descriptions repeat the previous one
+    std::vector<CFont*> m_byIndex[2];   // normal and semibold, by description index
     std::unordered_map<std::string, std::unique_ptr<CFont>> m_fonts;
 };

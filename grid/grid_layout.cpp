@@ -5,6 +5,8 @@
 // themselves come from CSizeList (prefix sums and searches) so that a paint
 // or a scroll costs the same at 100,000 rows as at 100.
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "grid/gridctrl.h"
 
@@ -158,20 +160,63 @@ BOOL CGridCtrl::IsCellInView(int row, int column) const {
     return p.x < client.right && p.y < client.bottom;
 }
 
+// A check of everything a measurement depends on besides the device: the
+// text, the font, the semibold flag, the margin and the image's size.
+static UINT MeasureCheck(const CString& text, UINT font, bool fixed, int cellMargin, int imageCx, int imageCy) {
+    // Four code units per step: this runs for every cell of every fit.
+    uint64_t h = 0x9E3779B97F4A7C15ULL ^ text.size();
+    auto mix = [&h](uint64_t v) {
+        h = (h ^ v) * 0xBF58476D1CE4E5B9ULL;
+        h ^= h >> 29;
+    };
+    const char16_t* p = text.data();
+    size_t n = text.size();
+    for (; n >= 4; n -= 4, p += 4) {
+        uint64_t v;
+        std::memcpy(&v, p, sizeof v);
+        mix(v);
+    }
+    uint64_t tail = 0;
+    std::memcpy(&tail, p, n * sizeof(char16_t));
+    mix(tail);
+    mix((uint64_t(font) << 32) | (fixed ? 1u : 2u));
+    mix((uint64_t(uint32_t(cellMargin)) << 32) | uint32_t(imageCx));
+    mix(uint32_t(imageCy));
+    const UINT folded = UINT(h ^ (h >> 32));
+    return folded ? folded : 1;
+}
+
 CSize CGridCtrl::MeasureCell(int row, int column, CDC* dc) {
     if (!dc) return CSize();
-    LOGFONT lf = *GetCellFont(row, column);
+    CCellData* cell = CellAt(row, column);
     const bool fixed = row < fixedRowCount || column < fixedColumnCount;
-    CFont* font = m_fonts.Get(lf, fixed);
-    CFont* old = font ? dc->SelectObject(font) : nullptr;
-    const CSize text = dc->GetTextExtent(GetCellText(row, column));
-    if (old) dc->SelectObject(old);
-    CSize size(text.cx + 4 * cellMargin, text.cy + 2 * cellMargin);
+    const CString text = GetCellText(row, column);
     IMAGEINFO ii;
-    const int image = GetCellImage(row, column);
-    if (imageList && image >= 0 && imageList->GetImageInfo(image, &ii)) {
-        size.cx += ii.rcImage.right - ii.rcImage.left + 1;
-        size.cy = std::max<int>(size.cy, ii.rcImage.bottom - ii.rcImage.top + 1);
+    const int image = cell ? cell->image : -1;
+    const bool hasImage = imageList && image >= 0 && imageList->GetImageInfo(image, &ii);
+    const int imageCx = hasImage ? ii.rcImage.right - ii.rcImage.left + 1 : -1;
+    const int imageCy = hasImage ? ii.rcImage.bottom - ii.rcImage.top + 1 : -1;
+
+    // Screen contexts measure alike; a printer context is never cached.
+    UINT check = 0;
+    if (cell && !dc->IsPrinting() && dc->GetMapMode() == MM_TEXT) {
+        check = MeasureCheck(text, cell->font, fixed, cellMargin, imageCx, imageCy);
+        if (cell->measureCheck == check)
+            return CSize(int(cell->measuredSize & 0xFFFF), int(cell->measuredSize >> 16));
+    }
+
+    CFont* font = cell ? m_fonts.Get(cell->font, fixed) : m_fonts.Get(logFont, fixed);
+    CFont* old = font && dc->GetCurrentFont() != font ? dc->SelectObject(font) : nullptr;
+    const CSize extent = dc->GetTextExtent(text);
+    if (old) dc->SelectObject(old);
+    CSize size(extent.cx + 4 * cellMargin, extent.cy + 2 * cellMargin);
+    if (hasImage) {
+        size.cx += imageCx;
+        size.cy = std::max(size.cy, imageCy);
+    }
+    if (check && size.cx >= 0 && size.cy >= 0 && size.cx <= 0xFFFF && size.cy <= 0xFFFF) {
+        cell->measureCheck = check;
+        cell->measuredSize = UINT(size.cx) | (UINT(size.cy) << 16);
     }
     return size;
 }
@@ -192,7 +237,13 @@ BOOL CGridCtrl::FitColumn(int column) {
     CDC* dc = GetSafeHwnd() ? GetDC() : nullptr;
     if (!dc) return FALSE;
     int width = 0;
-    for (int r = 0; r < rowCount; ++r) width = std::max(width, int(MeasureCell(r, column, dc).cx));
+    // Down a column the texts lie far apart; fetch a few rows ahead.
+    constexpr int kAhead = 8;
+    for (int r = 0; r < rowCount; ++r) {
+        if (r + kAhead < rowCount)
+            if (const CCellData* next = CellAt(r + kAhead, column)) next->text.Prefetch();
+        width = std::max(width, int(MeasureCell(r, column, dc).cx));
+    }
     SetColumnPixels(column, width);
     ReleaseDC(dc);
     UpdateScrollBars();

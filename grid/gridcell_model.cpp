@@ -162,7 +162,10 @@ LRESULT CGridCtrl::OnSetFont(WPARAM wParam, LPARAM lParam) {
     if (GetObject(reinterpret_cast<HGDIOBJ>(wParam), sizeof(LOGFONT), &lf) == 0) return result;
     logFont = lf;
     const UINT shared = m_fonts.Intern(logFont);
-    ForEachCell([shared](CCellData* cell, int, int) { cell->font = shared; });
+    ForEachCell([shared](CCellData* cell, int, int) {
+        cell->font = shared;
+        cell->ForgetMeasure();
+    });
 
     if (CDC* dc = GetSafeHwnd() ? GetDC() : nullptr) {
         gridFont.DeleteObject();
@@ -452,6 +455,7 @@ BOOL CGridCtrl::SetCellInfo(const GridItemInfo* info) {
     CCellData* cell = CellAt(info->row, info->column);
     if (!cell) return FALSE;
     const UINT m = info->mask;
+    if (m & (MaskText | MaskImage | MaskFont)) cell->ForgetMeasure();
     if (m & MaskText) cell->text.assign(info->text);
     if (m & MaskData) cell->lParam = info->lParam;
     if (m & MaskImage) cell->image = info->image;
@@ -467,6 +471,7 @@ BOOL CGridCtrl::SetCellText(int row, int column, const CString& text) {
     CCellData* cell = CellAt(row, column);
     if (!cell) return FALSE;
     cell->text.assign(text);
+    cell->ForgetMeasure();
     return TRUE;
 }
 
@@ -536,6 +541,7 @@ BOOL CGridCtrl::SetCellFont(int row, int column, const LOGFONT* font) {
     CCellData* cell = CellAt(row, column);
     if (!cell || !font) return FALSE;
     cell->font = m_fonts.Intern(*font);
+    cell->ForgetMeasure();
     return TRUE;
 }
 
