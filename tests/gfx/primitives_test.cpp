@@ -9,6 +9,29 @@ namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
+TEST(Surface, ResizeKeepsTheOverlapAndRefusesImpossibleSizes) {
+    Surface s(4, 3, 0x112233);
+    s.setPixel(3, 2, 0xABCDEF);
+    EXPECT_EQ(s.GetPixel(0, 0), RGB(0x11, 0x22, 0x33));   // stored 0x00RRGGBB, read as COLORREF
+    ASSERT_TRUE(s.resize(6, 4, 0));
+    EXPECT_EQ(s.pixel(3, 2), 0xABCDEFu);
+    EXPECT_EQ(s.pixel(5, 3), 0u);
+    struct Bad { int w, h; };
+    for (const Bad b : {Bad{-1, 5}, Bad{5, -1}, Bad{40000, 1}, Bad{20000, 20000}}) {
+        EXPECT_FALSE(s.resize(b.w, b.h));
+        EXPECT_EQ(s.width(), 6);
+        EXPECT_TRUE(Surface(b.w, b.h).empty());
+    }
+    EXPECT_EQ(s.GetPixel(6, 0), CLR_INVALID);
+    s.SetPixel(-1, 0, 0);   // ignored, not written out of bounds
+
+    CDC dc;
+    CBitmap huge, none;
+    EXPECT_FALSE(huge.CreateCompatibleBitmap(&dc, 30000, 30000));
+    EXPECT_FALSE(none.CreateCompatibleBitmap(nullptr, 10, 10));
+    EXPECT_TRUE(huge.IsNull());
+}
+
 TEST(Fill, RightAndBottomEdgesAreExclusive) {
     struct Case {
         const char* name;
