@@ -127,3 +127,191 @@ TEST_F(GridWindow, ScrollRangesAndLineScrolling) {
 }
 
 }  // namespace
+
+namespace {
+
+// Texts from elsewhere, as a subclass may supply them.
+class SuppliedTextGrid : public CGridCtrl {
+public:
+    CString supplied = u"iiii";
+    CString GetCellText(int row, int column) override {
+        return row == 1 && column == 1 ? supplied : CGridCtrl::GetCellText(row, column);
+    }
+};
+
+TEST_F(GridWindow, MeasuringAndFitting) {
+    ASSERT_GT(grid.cellMargin, 0) << "the window's font gives the margin";
+    const int m = grid.cellMargin;
+    EXPECT_EQ(grid.MeasureHeading(u"", TRUE).cx, 2 * m);
+    EXPECT_GT(grid.MeasureHeading(u"", TRUE).cy, 2 * m) << "an empty text is one line high";
+    const CSize normal = grid.MeasureHeading(u"Expiring Time", FALSE);
+    const CSize semibold = grid.MeasureHeading(u"Expiring Time", TRUE);
+    EXPECT_GT(semibold.cx, normal.cx);
+
+    // The heading of a fixed row is measured semibold, the same text below it not.
+    grid.SetCellText(0, 2, u"Expiring Time");
+    grid.SetCellText(3, 2, u"Expiring Time");
+    CDC* dc = grid.GetDC();
+    ASSERT_NE(dc, nullptr);
+    const CSize heading = grid.MeasureCell(0, 2, dc);
+    const CSize cell = grid.MeasureCell(3, 2, dc);
+    EXPECT_EQ(heading.cx, semibold.cx + 2 * m);
+    EXPECT_EQ(cell.cx, normal.cx + 2 * m);
+    EXPECT_EQ(cell.cy, normal.cy);
+    grid.ReleaseDC(dc);
+
+    ASSERT_TRUE(grid.FitColumn(2));
+    EXPECT_EQ(grid.ColumnPixels(2), heading.cx);
+    // A longer text after a fit must be measured afresh.
+    grid.SetCellText(4, 2, u"Expiring Time, and much more text after it");
+    ASSERT_TRUE(grid.FitColumn(2));
+    EXPECT_GT(grid.ColumnPixels(2), heading.cx);
+    grid.SetCellText(4, 2, u"");
+    grid.FitColumn(2);
+    EXPECT_EQ(grid.ColumnPixels(2), heading.cx);
+    EXPECT_FALSE(grid.FitColumn(4));
+    EXPECT_FALSE(grid.FitRow(-1));
+
+    // FitRow takes the tallest cell of the row.
+    grid.SetRowPixels(3, 1);
+    ASSERT_TRUE(grid.FitRow(3));
+    EXPECT_EQ(grid.RowPixels(3), cell.cy);
+}
+
+TEST_F(GridWindow, CellsWithImagesMeasureWider) {
+    CImageList images;
+    ASSERT_TRUE(images.Create(16, 16, ILC_COLOR32, 1, 1));
+    ASSERT_EQ(images.Add(Surface(16, 16, 0xFF0000)), 0);
+    grid.SetCellText(2, 2, u"abc");
+    CDC* dc = grid.GetDC();
+    const CSize plain = grid.MeasureCell(2, 2, dc);
+    GridItemInfo info;
+    info.row = 2;
+    info.column = 2;
+    info.mask = MaskImage;
+    info.image = 0;
+    grid.SetCellInfo(&info);
+    EXPECT_EQ(grid.MeasureCell(2, 2, dc), plain) << "no image list yet";
+    grid.imageList = &images;
+    EXPECT_EQ(grid.MeasureCell(2, 2, dc).cx, plain.cx + 17);
+    EXPECT_EQ(grid.MeasureCell(2, 2, dc).cy, std::max(plain.cy, 17));
+    grid.ReleaseDC(dc);
+    CRect text, bounds;
+    ASSERT_TRUE(grid.CellTextBounds(2, 2, &text));
+    ASSERT_TRUE(grid.CellBounds(2, 2, &bounds));
+    EXPECT_EQ(text.left, bounds.left + grid.cellMargin + 17);
+    grid.imageList = nullptr;
+}
+
+TEST(GridSuppliedTexts, FittingFollowsTextsASubclassSupplies) {
+    HeadlessScreen screen{CSize(400, 300)};
+    CWnd top;
+    top.CreateEx(0, nullptr, u"t", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
+    screen.RunUntilIdle();
+    SuppliedTextGrid grid;
+    ASSERT_TRUE(grid.Create(CRect(0, 0, 300, 200), &top, 200, WS_CHILD | WS_VISIBLE));
+    grid.SetRows(3);
+    grid.SetColumns(3);
+    ASSERT_TRUE(grid.FitColumn(1));
+    const int narrow = grid.ColumnPixels(1);
+    grid.supplied = u"WWWW";   // same length, wider: the stored text never changed
+    ASSERT_TRUE(grid.FitColumn(1));
+    EXPECT_GT(grid.ColumnPixels(1), narrow);
+}
+
+TEST_F(GridWindow, FontChangeReachesEveryCell) {
+    LOGFONT own = grid.logFont;
+    own.lfWeight = 700;
+    grid.SetCellFont(2, 2, &own);
+    EXPECT_EQ(grid.GetCellFont(2, 2)->lfWeight, 700);
+    LOGFONT big = grid.logFont;
+    big.lfHeight = -20;
+    CFont font;
+    ASSERT_TRUE(font.CreateFontIndirect(&big));
+    const int oldHeight = grid.defaultRowHeight;
+    grid.SendMessage(WM_SETFONT, WPARAM(font.GetSafeHandle()), 0);
+    EXPECT_EQ(grid.logFont.lfHeight, -20);
+    for (int r = 0; r < grid.rowCount; ++r)
+        for (int c = 0; c < grid.columnCount; ++c) EXPECT_EQ(grid.GetCellFont(r, c)->lfHeight, -20);
+    EXPECT_NE(grid.GetCellFont(2, 2)->lfWeight, 700) << "cell fonts set before are replaced too";
+    EXPECT_GT(grid.defaultRowHeight, oldHeight);
+    EXPECT_EQ(grid.RowPixels(1), 20) << "existing rows keep their sizes";
+    LOGFONT back;
+    ASSERT_TRUE(GetObject(reinterpret_cast<HGDIOBJ>(grid.SendMessage(WM_GETFONT)), sizeof back, &back));
+    EXPECT_EQ(back.lfHeight, -20);
+}
+
+TEST_F(GridWindow, VisibleBlocksAtTheirBoundaries) {
+    // Rows of 20 from y = 20 (one fixed row): client height 200.
+    struct Case { int lastRowHeight; int rows; int visibleLast; int fullyLast; int areaBottom; };
+    const Case cases[] = {
+        {20, 6, 5, 5, 120},     // shorter than the window: the area ends with the cells
+        {20, 10, 9, 9, 200},    // ten rows of 20 end exactly at the client bottom
+        {21, 10, 9, 8, 200},    // the last row cut by one pixel is only partly visible
+        {20, 12, 9, 9, 200},    // taller than the window: clipped to the client bottom
+    };
+    for (const Case& c : cases) {
+        grid.SetRows(c.rows);
+        for (int r = 0; r < c.rows; ++r) grid.SetRowPixels(r, 20);
+        grid.SetRowPixels(c.rows - 1, c.lastRowHeight);
+        CRect area;
+        const CellBlock v = grid.VisibleBlock(&area);
+        EXPECT_EQ(v.maxRow, c.visibleLast) << c.lastRowHeight;
+        EXPECT_EQ(area.bottom, c.areaBottom) << c.lastRowHeight;
+        EXPECT_EQ(grid.FullyVisibleBlock().maxRow, c.fullyLast) << c.lastRowHeight;
+    }
+}
+
+TEST_F(GridWindow, ScrollRequestsAtTheEnds) {
+    grid.SetRows(11);
+    for (int r = 6; r < 11; ++r) grid.SetRowPixels(r, 20);
+    // 10 scrolled rows = 200 against a page of 180: 20 pixels to scroll.
+    grid.SetRowPixels(10, 25);   // the last row overflows by 25
+    grid.UpdateScrollBars();
+    EXPECT_EQ(grid.vertScrollMax, 204);
+    Repaint();
+    CRect update;
+    grid.SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(grid.ScrollPosition(SB_VERT), 25) << "the page limits the reachable position";
+    screen.RunUntilIdle();
+    grid.SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(grid.ScrollPosition(SB_VERT), 25);
+    EXPECT_FALSE(grid.GetUpdateRect(&update)) << "a refused line-down repaints nothing";
+    grid.SendMessage(WM_VSCROLL, SB_TOP, 0);
+    EXPECT_EQ(grid.ScrollPosition(SB_VERT), 0);
+    screen.RunUntilIdle();
+    // A position inside the first shown row's predecessor leaves the view as it is.
+    grid.SetScrollPosition(SB_VERT, 5);
+    EXPECT_EQ(grid.FirstScrolledCell().row, 2) << "a position inside a row shows the next one first";
+    grid.SendMessage(WM_VSCROLL, SB_LINEUP, 0);
+    EXPECT_EQ(grid.ScrollPosition(SB_VERT), 0);
+    // Room for the fixed rows only: the bars stay as they were.
+    grid.SetRowPixels(0, 500);
+    const int before = grid.vertScrollMax;
+    grid.UpdateScrollBars();
+    EXPECT_EQ(grid.vertScrollMax, before);
+}
+
+TEST_F(GridWindow, PrinterContextDrawsNoBackgroundsFramesOrHighlights) {
+    Surface page(300, 200, 0xFFFFFF);
+    CDC printer(&page, CPoint(0, 0), page.bounds());
+    printer.SetPrinting(TRUE);
+    grid.ChangeFocusCell(2, 2);
+    grid.SetCellState(3, 2, grid.GetCellState(3, 2) | StateSelected | StateDropTarget);
+    grid.SetCellBackColor(4, 2, RGB(200, 0, 0));
+    CRect r;
+    for (CellCoord c : {CellCoord(2, 2), CellCoord(3, 2), CellCoord(4, 2)}) {
+        ASSERT_TRUE(grid.CellBounds(c, &r));
+        EXPECT_TRUE(grid.PaintCell(&printer, c.row, c.col, r, FALSE));
+    }
+    ASSERT_TRUE(grid.CellBounds(0, 2, &r));
+    EXPECT_TRUE(grid.PaintFixedCell(&printer, 0, 2, r, FALSE));
+    for (int y = 40; y < 100; ++y)
+        for (int x = 100; x < 150; ++x) ASSERT_EQ(page.GetPixel(x, y), RGB(255, 255, 255)) << x << "," << y;
+    // The heading's edge is drawn (it is in the focus column: sunken).
+    bool edge = false;
+    for (int x = 100; x < 150; ++x) edge |= page.GetPixel(x, 0) != RGB(255, 255, 255);
+    EXPECT_TRUE(edge);
+}
+
+}  // namespace
