@@ -1,6 +1,12 @@
 #include "diary/archive.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <bit>
+#include <compare>
+#include <iterator>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/base/text.h"
@@ -10,6 +16,44 @@ namespace {
 constexpr std::uint8_t kByteEscape = 0xFF;
 constexpr std::uint16_t kUnicodeMarker = 0xFFFE;
 constexpr std::uint16_t kWordEscape = 0xFFFF;
+constexpr size_t kFileBufferBytes = 64 * 1024;
+
+// UTF-16LE code units straight from bytes of any alignment.
+struct Utf16LeIterator {
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = char16_t;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char16_t*;
+    using reference = char16_t;
+
+    const unsigned char* p;
+
+    char16_t operator*() const { return static_cast<char16_t>(p[0] | (p[1] << 8)); }
+    char16_t operator[](difference_type i) const { return *(*this + i); }
+    Utf16LeIterator& operator++() { p += 2; return *this; }
+    Utf16LeIterator operator++(int) { Utf16LeIterator old = *this; p += 2; return old; }
+    Utf16LeIterator& operator--() { p -= 2; return *this; }
+    Utf16LeIterator operator--(int) { Utf16LeIterator old = *this; p -= 2; return old; }
+    Utf16LeIterator& operator+=(difference_type d) { p += 2 * d; return *this; }
+    Utf16LeIterator& operator-=(difference_type d) { p -= 2 * d; return *this; }
+    Utf16LeIterator operator+(difference_type d) const { return {p + 2 * d}; }
+    Utf16LeIterator operator-(difference_type d) const { return {p - 2 * d}; }
+    difference_type operator-(const Utf16LeIterator& o) const { return (p - o.p) / 2; }
+    auto operator<=>(const Utf16LeIterator&) const = default;
+};
+
+// Reads until `n` bytes are in or the file ends; returns the count, or -1 with errno.
+ssize_t ReadFully(int fd, char* out, size_t n) {
+    size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd, out + got, n - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return -1;
+        if (r == 0) break;
+        got += static_cast<size_t>(r);
+    }
+    return static_cast<ssize_t>(got);
+}
 
 template <typename T>
 void StoreLittleEndian(char* out, T value) {
@@ -20,7 +64,22 @@ void StoreLittleEndian(char* out, T value) {
 
 CArchive::CArchive() : m_storing(true) {}
 
-CArchive::CArchive(std::string_view bytes) : m_storing(false), m_in(bytes) {}
+CArchive::CArchive(Sink sink) : m_storing(true), m_sink(std::move(sink)) { m_out.reserve(2 * kSinkBufferBytes); }
+
+bool CArchive::Flush() {
+    if (!m_sink || Failed()) return !Failed();
+    if (!m_out.empty() && !m_sink(m_out)) return Fail(Error::WriteFailed, 0);
+    m_out.clear();
+    return true;
+}
+
+CArchive::CArchive(std::string_view bytes) : m_storing(false), m_in(bytes), m_total(bytes.size()) {}
+
+CArchive::CArchive(int fd, std::uint64_t size) : m_storing(false), m_total(size), m_fd(fd) {
+    // Never more room than the file needs: a small file costs no big buffer.
+    m_buffer.resize(static_cast<size_t>(std::clamp<std::uint64_t>(size, 16, kFileBufferBytes)));
+    m_in = std::string_view(m_buffer.data(), 0);
+}
 
 const char* CArchive::Describe(Error error) {
     switch (error) {
@@ -29,11 +88,13 @@ const char* CArchive::Describe(Error error) {
     case Error::LengthPastEnd: return "a text length runs past the end of the file";
     case Error::NestedMarker: return "a text carries its Unicode marker twice";
     case Error::TooLong: return "a text is too long to be stored";
+    case Error::ReadFailed: return "the file could not be read to its end";
+    case Error::WriteFailed: return "the file could not be written";
     }
     return "unknown error";
 }
 
-bool CArchive::Fail(Error error, size_t offset) {
+bool CArchive::Fail(Error error, std::uint64_t offset) {
     if (m_error == Error::None) {
         m_error = error;
         m_errorOffset = offset;
@@ -77,16 +138,56 @@ void CArchive::WriteString(std::u16string_view text) {
     }
 }
 
+bool CArchive::Need(size_t n) {
+    if (m_in.size() - m_pos >= n) return true;
+    if (m_fd < 0) return Fail(Error::EndOfData, Position());
+    // Keep the unread tail, then fill the buffer behind it.
+    const size_t tail = m_in.size() - m_pos;
+    std::memmove(m_buffer.data(), m_in.data() + m_pos, tail);
+    m_base += m_pos;
+    m_pos = 0;
+    const std::uint64_t want = std::min<std::uint64_t>(m_buffer.size() - tail, m_total - m_base - tail);
+    const ssize_t got = ReadFully(m_fd, m_buffer.data() + tail, static_cast<size_t>(want));
+    if (got < 0) m_readErrno = errno;
+    m_in = std::string_view(m_buffer.data(), tail + (got > 0 ? static_cast<size_t>(got) : 0));
+    if (m_in.size() < n) return Fail(Error::ReadFailed, Position());
+    return true;
+}
+
+bool CArchive::Take(char* out, size_t n) {
+    const size_t here = std::min(n, m_in.size() - m_pos);
+    std::memcpy(out, m_in.data() + m_pos, here);
+    m_pos += here;
+    if (here == n) return true;
+    if (m_fd < 0) return Fail(Error::EndOfData, Position());
+    // Long texts go straight from the file into their place.
+    const size_t rest = n - here;
+    if (rest >= m_buffer.size() / 2) {
+        const ssize_t got = ReadFully(m_fd, out + here, rest);
+        if (got < 0) m_readErrno = errno;
+        m_base += m_in.size() + (got > 0 ? static_cast<std::uint64_t>(got) : 0);
+        m_in = std::string_view(m_buffer.data(), 0);
+        m_pos = 0;
+        return static_cast<size_t>(got) == rest ? true : Fail(Error::ReadFailed, Position());
+    }
+    if (!Need(rest)) return false;
+    std::memcpy(out + here, m_in.data() + m_pos, rest);
+    m_pos += rest;
+    return true;
+}
+
 bool CArchive::ReadByte(std::uint8_t& b) {
     if (Failed()) return false;
-    if (Remaining() < 1) return Fail(Error::EndOfData, m_pos);
+    if (Remaining() < 1) return Fail(Error::EndOfData, Position());
+    if (!Need(1)) return false;
     b = static_cast<std::uint8_t>(m_in[m_pos++]);
     return true;
 }
 
 bool CArchive::ReadWord(std::uint16_t& w) {
     if (Failed()) return false;
-    if (Remaining() < 2) return Fail(Error::EndOfData, m_pos);
+    if (Remaining() < 2) return Fail(Error::EndOfData, Position());
+    if (!Need(2)) return false;
     const auto* p = reinterpret_cast<const unsigned char*>(m_in.data() + m_pos);
     w = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
     m_pos += 2;
@@ -95,7 +196,8 @@ bool CArchive::ReadWord(std::uint16_t& w) {
 
 bool CArchive::ReadDword(std::uint32_t& d) {
     if (Failed()) return false;
-    if (Remaining() < 4) return Fail(Error::EndOfData, m_pos);
+    if (Remaining() < 4) return Fail(Error::EndOfData, Position());
+    if (!Need(4)) return false;
     const auto* p = reinterpret_cast<const unsigned char*>(m_in.data() + m_pos);
     d = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
     m_pos += 4;
@@ -110,7 +212,7 @@ bool CArchive::ReadInt32(std::int32_t& value) {
 }
 
 bool CArchive::ReadString(std::u16string& text) {
-    const size_t start = m_pos;
+    const std::uint64_t start = Position();
     bool unicode = false;
     std::uint64_t length = 0;
     for (;;) {
@@ -138,18 +240,25 @@ bool CArchive::ReadString(std::u16string& text) {
     }
     const std::uint64_t bytes = unicode ? 2 * length : length;
     if (bytes > Remaining()) return Fail(Error::LengthPastEnd, start);
-    const char* p = m_in.data() + m_pos;
-    m_pos += static_cast<size_t>(bytes);
+    const size_t n = static_cast<size_t>(bytes);
     if (!unicode) {
-        text = FromAnsi(std::string_view(p, static_cast<size_t>(bytes)));
+        std::string ansi(n, '\0');
+        if (!Take(ansi.data(), n)) return false;
+        text = FromAnsi(ansi);
         return true;
     }
-    text.resize(static_cast<size_t>(length));
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(text.data(), p, static_cast<size_t>(bytes));
-    } else {
-        const auto* u = reinterpret_cast<const unsigned char*>(p);
-        for (size_t i = 0; i < length; ++i) text[i] = char16_t(u[2 * i] | (u[2 * i + 1] << 8));
+    if (m_in.size() - m_pos >= n) {
+        // All of it is at hand: build the text in one pass, without clearing it first.
+        const auto* p = reinterpret_cast<const unsigned char*>(m_in.data() + m_pos);
+        m_pos += n;
+        text = std::u16string(Utf16LeIterator{p}, Utf16LeIterator{p + n});
+        return true;
     }
+    std::u16string out(static_cast<size_t>(length), u'\0');
+    if (!Take(reinterpret_cast<char*>(out.data()), n)) return false;
+    if constexpr (std::endian::native != std::endian::little) {
+        for (char16_t& c : out) c = static_cast<char16_t>((c >> 8) | (c << 8));
+    }
+    text = std::move(out);
     return true;
 }

@@ -16,8 +16,12 @@ constexpr size_t kMinWrittenRecordBytes = 8 + 5 * 4;
 }  // namespace
 
 DiaryDecodeReport DecodeDiary(std::string_view bytes, CDiaryRecordList& records) {
-    DiaryDecodeReport report;
     CArchive ar(bytes);
+    return DecodeDiary(ar, records);
+}
+
+DiaryDecodeReport DecodeDiary(CArchive& ar, CDiaryRecordList& records) {
+    DiaryDecodeReport report;
     if (!ar.ReadInt32(report.declaredCount)) {
         report.damaged = true;
         report.reason = "the file is too short to hold the number of records";
@@ -31,16 +35,15 @@ DiaryDecodeReport DecodeDiary(std::string_view bytes, CDiaryRecordList& records)
 
     for (size_t i = 0; i < limit; ++i) {
         if (!countPossible && ar.Remaining() == 0) break;
-        CDiaryRecordDlg record;
-        const size_t start = ar.Position();
-        if (!record.Serialize(ar)) {
+        const std::uint64_t start = ar.Position();
+        if (!records.emplace_back().Serialize(ar)) {
+            records.pop_back();
             report.damaged = true;
             report.offset = ar.GetError() == CArchive::Error::EndOfData ? start : ar.ErrorOffset();
-            report.reason = std::string("record ") + std::to_string(i + 1) + " is cut short: " +
+            report.reason = std::string("record ") + std::to_string(i + 1) + " is damaged: " +
                             CArchive::Describe(ar.GetError());
             return report;
         }
-        records.push_back(std::move(record));
         ++report.recordsRead;
     }
     if (!countPossible) {
@@ -56,6 +59,16 @@ DiaryDecodeReport DecodeDiary(std::string_view bytes, CDiaryRecordList& records)
     return report;
 }
 
+bool EncodeDiary(const CDiaryRecordList& records, CArchive& ar) {
+    if (records.size() > static_cast<size_t>(std::numeric_limits<std::int32_t>::max())) return false;
+    ar.WriteInt32(static_cast<std::int32_t>(records.size()));
+    for (const CDiaryRecordDlg& r : records) {
+        r.Store(ar);
+        if (ar.Failed()) return false;
+    }
+    return ar.Flush();
+}
+
 bool EncodeDiary(const CDiaryRecordList& records, std::string& out) {
     CArchive ar;
     size_t estimate = 4;
@@ -64,10 +77,7 @@ bool EncodeDiary(const CDiaryRecordList& records, std::string& out) {
                     2 * (r.m_strWeather.size() + r.m_strState.size() + r.m_strTitle.size() +
                          r.m_strContent.size() + r.m_strRemark.size());
     ar.Reserve(estimate);
-    ar.WriteInt32(static_cast<std::int32_t>(records.size()));
-    for (const CDiaryRecordDlg& r : records) r.Store(ar);
-    if (ar.Failed() || records.size() > static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
-        return false;
+    if (!EncodeDiary(records, ar)) return false;
     out = ar.TakeBytes();
     return true;
 }

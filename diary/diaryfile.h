@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "diary/archive.h"
 #include "diary/diaryrecorddlg.h"
 
 // What reading the bytes found. A damaged file still gives every record that
@@ -22,6 +23,10 @@ struct DiaryDecodeReport {
 // Appends the records of `bytes` to `records`. Counts and lengths are checked
 // against the bytes that remain before anything is allocated for them.
 DiaryDecodeReport DecodeDiary(std::string_view bytes, CDiaryRecordList& records);
+// The same over a loading archive (a file read through a buffer).
+DiaryDecodeReport DecodeDiary(CArchive& ar, CDiaryRecordList& records);
 
 // The file's bytes for `records`; false only when a text is too long for the format.
 bool EncodeDiary(const CDiaryRecordList& records, std::string& out);
+// The same into a storing archive, flushed at the end; false when the archive failed.
+bool EncodeDiary(const CDiaryRecordList& records, CArchive& ar);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "diary/archive.h"
 #include "diary/colourfile.h"
 #include "diary/diaryfile.h"
 #include "platform/base/timefmt.h"
@@ -44,30 +45,26 @@ std::string CDiaryStore::ColourPath() const { return ToUtf8(m_dataDir + kColourF
 
 void CDiaryStore::Tell(const std::string& text) { m_view.ShowMessage(FromUtf8(text), kCaption); }
 
-CDiaryStore::ReadOutcome CDiaryStore::ReadDataFile(const std::string& path, std::string& bytes) {
+CDiaryStore::ReadOutcome CDiaryStore::PrepareForReading(const std::string& path) {
     if (!fileio::Exists(path)) return ReadOutcome::Missing;
     if (fileio::Result r = fileio::ResetAttributes(path); !r.ok()) {
         Tell("Cannot make \"" + path + "\" writable (" + r.Describe() + "). It was not read.");
         return ReadOutcome::Failed;
     }
-    const fileio::Result r = fileio::ReadFile(path, bytes);
-    if (r.status == fileio::Status::NotFound) return ReadOutcome::Missing;
-    if (r.status == fileio::Status::OpenFailed) return ReadOutcome::Skipped;
-    if (!r.ok()) {
-        Tell("Cannot read \"" + path + "\" (" + r.Describe() + ").");
-        return ReadOutcome::Failed;
-    }
-    return ReadOutcome::Read;
+    return ReadOutcome::Ready;
 }
 
-CDiaryStore::Outcome CDiaryStore::WriteDataFile(const std::string& path, std::string_view bytes) {
+CDiaryStore::Outcome CDiaryStore::WriteDataFile(const std::string& path, const Producer& produce) {
     if (fileio::Result r = fileio::ResetAttributes(path); !r.ok()) {
         Tell("Cannot make \"" + path + "\" writable (" + r.Describe() + "). It was not saved.");
         return Outcome::Failed;
     }
     if (!CanOpenForWriting(path)) return Outcome::Skipped;
-    const fileio::Result r = fileio::WriteFileAtomic(path, bytes, *m_sys);
+    fileio::AtomicFile file(path, *m_sys);
+    fileio::Result r = file.Open();
     if (r.status == fileio::Status::NotFound || r.status == fileio::Status::OpenFailed) return Outcome::Skipped;
+    if (r.ok()) r = produce(file);
+    if (r.ok()) r = file.Commit();
     if (!r.ok()) {
         Tell("Cannot save \"" + path + "\" (" + r.Describe() + "). The file on disk is as it was before.");
         return Outcome::Failed;
@@ -75,7 +72,9 @@ CDiaryStore::Outcome CDiaryStore::WriteDataFile(const std::string& path, std::st
     return Outcome::Done;
 }
 
-bool CDiaryStore::KeepDamagedCopy(const std::string& path, std::string_view bytes) {
+bool CDiaryStore::KeepDamagedCopy(const std::string& path) {
+    std::string bytes;
+    if (!fileio::ReadFile(path, bytes).ok()) return false;
     const std::string stem = path + ".damaged-" + StampOf(m_now());
     std::string copy = stem;
     for (int i = 2; fileio::Exists(copy); ++i) copy = stem + "-" + std::to_string(i);
@@ -88,23 +87,28 @@ CDiaryStore::Outcome CDiaryStore::LoadDiary(CDiaryRecordList& records) {
     records.clear();
     m_damagedCopy.clear();
     const std::string path = DiaryPath();
-    std::string bytes;
-    switch (ReadDataFile(path, bytes)) {
+    switch (PrepareForReading(path)) {
     case ReadOutcome::Missing: return Outcome::Missing;
-    case ReadOutcome::Skipped: return Outcome::Skipped;
     case ReadOutcome::Failed:
-        // The file is there but unread: a save now would replace it with less.
-        m_bHoldSaves = true;
+        m_bHoldSaves = true;  // the file is there but unread: a save now would replace it with less
         return Outcome::Failed;
-    case ReadOutcome::Read: break;
+    case ReadOutcome::Ready: break;
     }
+    int fd = -1;
+    std::uint64_t size = 0;
+    const fileio::Result opened = fileio::OpenForReading(path, fd, size);
+    if (opened.status == fileio::Status::NotFound) return Outcome::Missing;
+    if (!opened.ok()) return Outcome::Skipped;
+    // Read through a buffer: a big diary is never in memory twice.
+    CArchive ar(fd, size);
+    const DiaryDecodeReport report = DecodeDiary(ar, records);
+    ::close(fd);
 
-    const DiaryDecodeReport report = DecodeDiary(bytes, records);
     if (report.damaged) {
         std::string text = "The diary file \"" + path + "\" is damaged: " + report.reason + " (at byte " +
                            std::to_string(report.offset) + "). " + std::to_string(report.recordsRead) +
                            (report.recordsRead == 1 ? " record was" : " records were") + " read intact.\n\n";
-        if (KeepDamagedCopy(path, bytes)) {
+        if (KeepDamagedCopy(path)) {
             text += "The damaged file is kept as \"" + m_damagedCopy +
                     "\"; the diary is saved again with the records read.";
         } else {
@@ -120,22 +124,29 @@ CDiaryStore::Outcome CDiaryStore::LoadDiary(CDiaryRecordList& records) {
 
 CDiaryStore::Outcome CDiaryStore::SaveDiary(const CDiaryRecordList& records) {
     if (m_bHoldSaves) return Outcome::Skipped;
-    std::string bytes;
-    if (!EncodeDiary(records, bytes)) {
-        Tell("The diary cannot be saved: a text is too long for the diary file.");
-        return Outcome::Failed;
-    }
-    return WriteDataFile(DiaryPath(), bytes);
+    return WriteDataFile(DiaryPath(), [&](fileio::AtomicFile& file) {
+        // Written through a buffer: a big diary is never in memory twice.
+        fileio::Result written;
+        CArchive ar([&](std::string_view bytes) { return (written = file.Write(bytes)).ok(); });
+        if (EncodeDiary(records, ar) || !written.ok()) return written;
+        return fileio::Result{fileio::Status::IoFailed, EOVERFLOW, "a text too long for the diary file"};
+    });
 }
 
 CDiaryStore::Outcome CDiaryStore::LoadColours() {
     const std::string path = ColourPath();
-    std::string bytes;
-    switch (ReadDataFile(path, bytes)) {
+    switch (PrepareForReading(path)) {
     case ReadOutcome::Missing: return Outcome::Missing;
-    case ReadOutcome::Skipped: return Outcome::Skipped;
     case ReadOutcome::Failed: return Outcome::Failed;
-    case ReadOutcome::Read: break;
+    case ReadOutcome::Ready: break;
+    }
+    std::string bytes;
+    const fileio::Result r = fileio::ReadFile(path, bytes);
+    if (r.status == fileio::Status::NotFound) return Outcome::Missing;
+    if (r.status == fileio::Status::OpenFailed) return Outcome::Skipped;
+    if (!r.ok()) {
+        Tell("Cannot read \"" + path + "\" (" + r.Describe() + ").");
+        return Outcome::Failed;
     }
     StateColours colours{};
     const int count = DecodeColours(bytes, colours);
@@ -150,5 +161,5 @@ CDiaryStore::Outcome CDiaryStore::LoadColours() {
 CDiaryStore::Outcome CDiaryStore::SaveColours() {
     StateColours colours{};
     for (int i = 0; i < kStateCount; ++i) colours[i] = m_view.GetStateColour(i);
-    return WriteDataFile(ColourPath(), EncodeColours(colours));
+    return WriteDataFile(ColourPath(), [&](fileio::AtomicFile& file) { return file.Write(EncodeColours(colours)); });
 }

@@ -50,10 +50,13 @@ public:
     void SetClock(std::function<std::int64_t()> now) { m_now = std::move(now); }
 
 private:
-    enum class ReadOutcome { Read, Missing, Skipped, Failed };
-    ReadOutcome ReadDataFile(const std::string& path, std::string& bytes);
-    Outcome WriteDataFile(const std::string& path, std::string_view bytes);
-    bool KeepDamagedCopy(const std::string& path, std::string_view bytes);
+    enum class ReadOutcome { Ready, Missing, Failed };
+    // Whether the file is there, with its attributes reset; Failed has told the user.
+    ReadOutcome PrepareForReading(const std::string& path);
+    // Writes the bytes `produce` gives through a crash-safe replacement of `path`.
+    using Producer = std::function<fileio::Result(fileio::AtomicFile& file)>;
+    Outcome WriteDataFile(const std::string& path, const Producer& produce);
+    bool KeepDamagedCopy(const std::string& path);
     void Tell(const std::string& text);
 
     CString m_dataDir;

@@ -74,6 +74,20 @@ bool Exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+Result OpenForReading(const std::string& path, int& fd, std::uint64_t& size) {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Fail(errno == ENOENT ? Status::NotFound : Status::OpenFailed, "open", errno);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = errno ? errno : EINVAL;
+        ::close(fd);
+        fd = -1;
+        return Fail(Status::OpenFailed, "open", err);
+    }
+    size = static_cast<std::uint64_t>(st.st_size);
+    return {};
+}
+
 Result ReadFile(const std::string& path, std::string& out) {
     out.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -108,41 +122,71 @@ Result ReadFile(const std::string& path, std::string& out) {
     return {};
 }
 
-Result WriteFileAtomic(const std::string& path, std::string_view bytes, const SysCalls& sys) {
-    const std::string target = ResolveTarget(path);
-    struct stat old;
-    const bool existed = ::stat(target.c_str(), &old) == 0;
+AtomicFile::AtomicFile(std::string path, const SysCalls& sys) : m_target(ResolveTarget(path)), m_sys(sys) {}
 
-    std::string temp;
+AtomicFile::~AtomicFile() { Abandon(); }
+
+void AtomicFile::Abandon() {
+    if (m_fd >= 0) m_sys.close(m_fd);
+    m_fd = -1;
+    if (!m_temp.empty()) m_sys.unlink(m_temp.c_str());
+    m_temp.clear();
+}
+
+Result AtomicFile::Give(const char* step, int error) {
+    Abandon();
+    return Fail(Status::IoFailed, step, error);
+}
+
+Result AtomicFile::Open() {
+    struct stat old;
+    const bool existed = ::stat(m_target.c_str(), &old) == 0;
     int fd = -1;
+    std::string temp;
     for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = TempName(target);
-        fd = sys.open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        temp = TempName(m_target);
+        fd = m_sys.open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) return Fail(errno == ENOENT ? Status::NotFound : Status::OpenFailed, "open", errno);
+    m_fd = fd;
+    m_temp = temp;
+    if (existed && m_sys.fchmod(m_fd, old.st_mode & 07777) != 0) return Give("fchmod", errno);
+    return {};
+}
 
-    auto abandon = [&](const char* step, int error, bool closed) {
-        if (!closed) sys.close(fd);
-        sys.unlink(temp.c_str());
-        return Fail(Status::IoFailed, step, error);
-    };
-    if (existed && sys.fchmod(fd, old.st_mode & 07777) != 0) return abandon("fchmod", errno, false);
-    if (Result r = WriteAll(sys, fd, bytes); !r.ok()) return abandon(r.step, r.error, false);
-    if (sys.fsync(fd) != 0) return abandon("fsync", errno, false);
+Result AtomicFile::Write(std::string_view bytes) {
+    if (m_fd < 0) return Fail(Status::IoFailed, "write", EBADF);
+    if (Result r = WriteAll(m_sys, m_fd, bytes); !r.ok()) return Give(r.step, r.error);
+    return {};
+}
+
+Result AtomicFile::Commit() {
+    if (m_fd < 0) return Fail(Status::IoFailed, "write", EBADF);
+    if (m_sys.fsync(m_fd) != 0) return Give("fsync", errno);
     // A failing close can report a deferred write error (NFS): the data may not be there.
-    if (sys.close(fd) != 0) return abandon("close", errno, true);
-    if (sys.rename(temp.c_str(), target.c_str()) != 0) return abandon("rename", errno, true);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (m_sys.close(fd) != 0) return Give("close", errno);
+    if (m_sys.rename(m_temp.c_str(), m_target.c_str()) != 0) return Give("rename", errno);
+    m_temp.clear();
 
     // The new file is in place; syncing the directory makes the rename itself durable.
-    const int dfd = sys.open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    const int dfd = m_sys.open(DirectoryOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (dfd < 0) return Fail(Status::IoFailed, "open directory", errno);
-    const int syncError = sys.fsync(dfd) != 0 ? errno : 0;
-    sys.close(dfd);
+    const int syncError = m_sys.fsync(dfd) != 0 ? errno : 0;
+    m_sys.close(dfd);
     // Some file systems cannot fsync a directory; that is no failure of ours.
     if (syncError != 0 && syncError != EINVAL && syncError != EROFS)
         return Fail(Status::IoFailed, "fsync directory", syncError);
     return {};
+}
+
+Result WriteFileAtomic(const std::string& path, std::string_view bytes, const SysCalls& sys) {
+    AtomicFile file(path, sys);
+    if (Result r = file.Open(); !r.ok()) return r;
+    if (Result r = file.Write(bytes); !r.ok()) return r;
+    return file.Commit();
 }
 
 Result ResetAttributes(const std::string& path) {

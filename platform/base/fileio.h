@@ -11,6 +11,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -48,8 +49,36 @@ struct Result {
 
 bool Exists(const std::string& path);
 
+// Opens a file read-only and gives its size, for reading it in pieces; the
+// caller closes `fd`.
+Result OpenForReading(const std::string& path, int& fd, std::uint64_t& size);
+
 // Reads the whole file into `out` (replacing its contents).
 Result ReadFile(const std::string& path, std::string& out);
+
+// A crash-safe replacement of one file, written in pieces: Open, Write as often
+// as needed, Commit. Until Commit succeeds the old file is untouched; a failed
+// step, or destruction without Commit, removes the temporary file.
+class AtomicFile {
+public:
+    explicit AtomicFile(std::string path, const SysCalls& sys = RealSysCalls());
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    Result Open();
+    Result Write(std::string_view bytes);
+    Result Commit();
+
+private:
+    void Abandon();
+    Result Give(const char* step, int error);
+
+    std::string m_target;
+    const SysCalls& m_sys;
+    std::string m_temp;
+    int m_fd = -1;
+};
 
 // Replaces `path` with exactly `bytes`, crash-safely (see above). A new file gets
 // the mode the umask allows for 0666; an existing one keeps its permission bits.

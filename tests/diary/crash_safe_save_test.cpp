@@ -88,11 +88,12 @@ TEST_F(CrashSafeSave, AFailedStepLeavesTheOldFileAndNoTemporaryFile) {
     const fileio::SysCalls injected = Injected();
     const Plan plans[] = {
         {"open", 1, ENOSPC},        {"write", 1, EIO},          {"write", 1, ENOSPC},
-        {"write", 3, ENOSPC, true}, {"fsync", 1, EIO},          {"close", 1, EIO},
+        {"write", 3, ENOSPC, true}, {"write", 2, ENOSPC},       {"write", 3, EIO},
+        {"fsync", 1, EIO},          {"close", 1, EIO},
         {"rename", 1, EXDEV},       {"fchmod", 1, EPERM},
     };
     const CDiaryRecordList oldList = ListOf(3, u'o');
-    const CDiaryRecordList newList = ListOf(5, u'n');
+    const CDiaryRecordList newList = ListOf(400, u'n');  // several buffers' worth
     for (const Plan& plan : plans) {
         SCOPED_TRACE(std::string(plan.call) + " #" + std::to_string(plan.nth) + ": " + std::strerror(plan.error));
         WriteAll(Path("Diary.tmp"), Encoded(oldList));

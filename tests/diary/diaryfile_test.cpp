@@ -1,5 +1,6 @@
 // The record, the archive and the exact bytes of the diary file.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "diary/archive.h"
 #include "diary/diaryfile.h"
@@ -158,4 +159,53 @@ TEST(DiaryRecord, CopiesExactlyTheSevenFields) {
         change(other);
         EXPECT_FALSE(other.SameFields(source));
     }
+}
+
+TEST(DiaryFile, ReadingThroughTheFileBufferMatchesReadingFromMemory) {
+    // Texts of lengths around the buffer's size, so values straddle refills and
+    // long texts take the direct path.
+    CDiaryRecordList list;
+    const size_t lengths[] = {0, 1, 254, 255, 300, 16383, 32767, 32768, 40000, 65533, 65534, 70000, 5};
+    std::int32_t t = 0;
+    for (size_t len : lengths) {
+        std::u16string text(len, u'x');
+        for (size_t i = 0; i < len; i += 7) text[i] = static_cast<char16_t>(0x4E00 + i % 500);
+        list.push_back(Record(t, t + 1, u"Fog", u"on Schedule", text.substr(0, len / 3), text, u"r"));
+        t += 2;
+    }
+    const std::string bytes = Encoded(list);
+    char tmpl[] = "/tmp/diary-archive-XXXXXX";
+    const int fd = ::mkstemp(tmpl);
+    ASSERT_GE(fd, 0);
+    ::unlink(tmpl);
+
+    const size_t size = bytes.size();
+    const size_t cuts[] = {size, size - 1, 65535, 65536, 65537, 131071, 131072, 200000, 3, 0};
+    for (size_t cut : cuts) {
+        SCOPED_TRACE("first " + std::to_string(cut) + " bytes");
+        ASSERT_EQ(::ftruncate(fd, 0), 0);
+        ASSERT_EQ(::pwrite(fd, bytes.data(), cut, 0), ssize_t(cut));
+        ASSERT_EQ(::lseek(fd, 0, SEEK_SET), 0);
+
+        CDiaryRecordList fromFile, fromMemory;
+        CArchive ar(fd, cut);
+        const DiaryDecodeReport a = DecodeDiary(ar, fromFile);
+        const DiaryDecodeReport b = DecodeDiary(std::string_view(bytes).substr(0, cut), fromMemory);
+        EXPECT_EQ(a.damaged, cut != size);
+        EXPECT_EQ(a.damaged, b.damaged);
+        EXPECT_EQ(a.recordsRead, b.recordsRead);
+        EXPECT_EQ(a.offset, b.offset);
+        ExpectSameRecords(fromFile, fromMemory);
+        if (cut == size) ExpectSameRecords(fromFile, list);
+    }
+
+    // A file that is shorter than its stated size (it shrank while being read).
+    ASSERT_EQ(::ftruncate(fd, 0), 0);
+    ASSERT_EQ(::pwrite(fd, bytes.data(), 100000, 0), 100000);
+    ASSERT_EQ(::lseek(fd, 0, SEEK_SET), 0);
+    CDiaryRecordList partial;
+    CArchive shrunk(fd, size);
+    EXPECT_TRUE(DecodeDiary(shrunk, partial).damaged);
+    EXPECT_EQ(shrunk.GetError(), CArchive::Error::ReadFailed);
+    ::close(fd);
 }
