@@ -315,3 +315,65 @@ TEST_F(GridWindow, PrinterContextDrawsNoBackgroundsFramesOrHighlights) {
 }
 
 }  // namespace
+
+namespace {
+
+// A parent that records the grid's notifications.
+class Listener : public CWnd {
+public:
+    struct Seen { int code, row, column; UINT_PTR id; HWND from; };
+    std::vector<Seen> seen;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_NOTIFY) {
+            const auto* n = reinterpret_cast<const GridCellNotify*>(lParam);
+            seen.push_back({int(n->hdr.code), n->row, n->column, n->hdr.idFrom, n->hdr.hwndFrom});
+            return 0;
+        }
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST(GridNotify, FocusMovesNotifyAndRepaintTheHeadingsThatChange) {
+    HeadlessScreen screen{CSize(400, 300)};
+    Listener parent;
+    parent.CreateEx(0, nullptr, u"p", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
+    screen.RunUntilIdle();
+    CGridCtrl grid(6, 5, 1, 1);
+    ASSERT_TRUE(grid.Create(CRect(0, 0, 300, 200), &parent, 321, WS_CHILD | WS_VISIBLE));
+    for (int r = 0; r < 6; ++r) grid.SetRowPixels(r, 20);
+    for (int c = 0; c < 5; ++c) grid.SetColumnPixels(c, 50);
+    grid.Invalidate(TRUE);
+    screen.RunUntilIdle();
+    const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+
+    grid.ChangeFocusCell(2, 3);
+    parent.seen.clear();
+    screen.RunUntilIdle();
+    // Fixed-column cells of rows 2 and 4 (x 0..49): row 2 sunken now.
+    EXPECT_NE(screen.Pixel(20, 40), light);
+    EXPECT_EQ(screen.Pixel(20, 80), light);
+
+    grid.ChangeFocusCell(4, 3);
+    ASSERT_EQ(parent.seen.size(), 2u);
+    EXPECT_EQ(parent.seen[0].code, GVN_FOCUSLEAVING);
+    EXPECT_EQ(parent.seen[0].row, 2);
+    EXPECT_EQ(parent.seen[0].column, 3);
+    EXPECT_EQ(parent.seen[1].code, GVN_FOCUSARRIVED);
+    EXPECT_EQ(parent.seen[1].row, 4);
+    EXPECT_EQ(parent.seen[1].id, 321u);
+    EXPECT_EQ(parent.seen[1].from, grid.GetSafeHwnd());
+    screen.RunUntilIdle();
+    EXPECT_EQ(screen.Pixel(20, 40), light) << "row 2's heading raised again at once";
+    EXPECT_NE(screen.Pixel(20, 80), light) << "row 4's heading sunken at once";
+
+    parent.seen.clear();
+    grid.ChangeFocusCell(4, 3);   // the same cell: nothing
+    grid.ClearSelection();
+    ASSERT_EQ(parent.seen.size(), 1u);
+    EXPECT_EQ(parent.seen[0].code, GVN_FOCUSLEAVING);
+    EXPECT_EQ(grid.SendCellNotify(1, 1, GVN_BEGINEDIT), 0);
+    CGridCtrl windowless;
+    EXPECT_EQ(windowless.SendCellNotify(1, 1, GVN_BEGINEDIT), 0);
+}
+
+}  // namespace
