@@ -40,6 +40,7 @@ bool XvfbServer::Start(std::string* error) {
         *error = "pipe failed";
         return false;
     }
+    m_parent = getpid();
     m_pid = fork();
     if (m_pid == 0) {
         close(fds[0]);
@@ -81,7 +82,7 @@ bool XvfbServer::Start(std::string* error) {
 }
 
 void XvfbServer::Stop() {
-    if (m_pid > 0) {
+    if (m_pid > 0 && getpid() == m_parent) {
         kill(m_pid, SIGTERM);
         int status = 0;
         waitpid(m_pid, &status, 0);

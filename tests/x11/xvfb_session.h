@@ -27,6 +27,7 @@ public:
 
 private:
     pid_t m_pid = -1;
+    pid_t m_parent = -1;   // a forked child's exit must not stop the server
     std::string m_display;
 };
 
