@@ -178,13 +178,18 @@ CRect CDC::GetDeviceClip() const {
 BOOL CDC::IsPrinting() const { return m_state->printing; }
 void CDC::SetPrinting(BOOL printing) { m_state->printing = printing != FALSE; }
 
+namespace {
+CSize g_screen;   // the display's size, once the window layer knows it
+}  // namespace
+
 int CDC::GetDeviceCaps(int index) const {
     auto it = m_state->caps.find(index);
     if (it != m_state->caps.end()) return it->second;
     const Surface* s = m_state->surface();
+    const bool screen = !m_state->printing && g_screen.cx > 0 && g_screen.cy > 0;
     switch (index) {
-    case HORZRES: return s ? s->width() : 0;
-    case VERTRES: return s ? s->height() : 0;
+    case HORZRES: return screen ? g_screen.cx : s ? s->width() : 0;
+    case VERTRES: return screen ? g_screen.cy : s ? s->height() : 0;
     case LOGPIXELSX:
     case LOGPIXELSY: return 96;
     case BITSPIXEL: return 32;
@@ -194,6 +199,8 @@ int CDC::GetDeviceCaps(int index) const {
     default: return 0;
     }
 }
+
+void CDC::SetScreenSize(CSize size) { g_screen = size; }
 
 void CDC::SetDeviceCaps(int index, int value) { m_state->caps[index] = value; }
 

@@ -63,10 +63,12 @@ public:
 
     BOOL IsPrinting() const;
     void SetPrinting(BOOL printing);
-    // Device capabilities: HORZRES/VERTRES default to the surface size,
-    // LOGPIXELSX/Y to 96. The window layer or a print job may set them.
+    // Device capabilities: HORZRES/VERTRES are the screen's size (once the
+    // window layer has told it with SetScreenSize), else the surface's;
+    // LOGPIXELSX/Y are 96. A print job sets its page with SetDeviceCaps.
     int GetDeviceCaps(int index) const;
     void SetDeviceCaps(int index, int value);
+    static void SetScreenSize(CSize size);
 
     // --- state and objects --------------------------------------------
     int SaveDC();                         // level from 1 up, 0 on failure

@@ -203,6 +203,31 @@ TEST(SaveDC, RestoresObjectsColoursModesMappingAndClip) {
     EXPECT_EQ(cv.dc.GetBkColor(), RGB(255, 255, 255));
 }
 
+TEST(DeviceCaps, ScreenSizeResolutionAndPrinterPages) {
+    Canvas cv(120, 80);
+    EXPECT_EQ(cv.dc.GetDeviceCaps(HORZRES), 120);
+    EXPECT_EQ(cv.dc.GetDeviceCaps(LOGPIXELSY), 96);
+    CDC::SetScreenSize({1280, 1024});
+    EXPECT_EQ(cv.dc.GetDeviceCaps(HORZRES), 1280);
+    EXPECT_EQ(cv.dc.GetDeviceCaps(VERTRES), 1024);
+    // A printer context reports its page.
+    Surface page(850, 1100);
+    CDC printer(&page, {0, 0}, page.bounds());
+    printer.SetPrinting(TRUE);
+    EXPECT_EQ(printer.GetDeviceCaps(HORZRES), 850);
+    printer.SetDeviceCaps(LOGPIXELSY, 100);
+    CDC mem;
+    mem.CreateCompatibleDC(&printer);
+    EXPECT_TRUE(mem.IsPrinting());
+    EXPECT_EQ(mem.GetDeviceCaps(LOGPIXELSY), 100);
+    CFont f;
+    f.CreatePointFont(90, u"Times New Roman", &printer);
+    LOGFONT lf;
+    f.GetLogFont(&lf);
+    EXPECT_EQ(lf.lfHeight, -13);   // 9 points at 100 dpi, rounded
+    CDC::SetScreenSize({0, 0});
+}
+
 TEST(Attach, TwoContextsShareOneState) {
     Canvas cv(20, 20);
     CDC wrapper;
