@@ -377,3 +377,26 @@ TEST(GridNotify, FocusMovesNotifyAndRepaintTheHeadingsThatChange) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridWindow, HeadingInTheFocusColumnIsSemibold) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    for (int c = 1; c < 4; ++c) grid.SetCellText(0, c, u"Heading");
+    auto ink = [&](int left) {
+        int n = 0;
+        for (int y = 2; y < 18; ++y)
+            for (int x = left + 2; x < left + 48; ++x) n += At(x, y) != face;
+        return n;
+    };
+    Repaint();
+    const int plain2 = ink(100), plain3 = ink(150);
+    EXPECT_GT(plain2, 0) << "the heading text is drawn";
+    EXPECT_EQ(plain2, plain3) << "with no focus cell every heading looks alike";
+    grid.ChangeFocusCell(3, 2);
+    Repaint();
+    EXPECT_GT(ink(100), plain2) << "semibold in the focus column";
+    EXPECT_EQ(ink(150), plain3) << "normal weight elsewhere";
+}
+
+}  // namespace
