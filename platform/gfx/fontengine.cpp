@@ -167,7 +167,9 @@ bool FontEngine::open(FontFace& f, const Match& m, int emY, int emX, const LOGFO
         return false;
     }
     // Positive heights need the face's proportions before the size is known.
-    const double em = std::max(1.0, EmPixels(face, lf, emY / 1000.0));
+    // Absurd sizes from a damaged description are held to what a page can show.
+    constexpr double kMaxEm = 2000.0;
+    const double em = std::clamp(EmPixels(face, lf, emY / 1000.0), 1.0, kMaxEm);
     const FT_F26Dot6 emY26 = std::max<FT_F26Dot6>(64, std::lround(em * 64));
     FT_F26Dot6 emX26 = emY26;
     if (lf.lfWidth != 0 && emX > 0) {
@@ -175,7 +177,7 @@ bool FontEngine::open(FontFace& f, const Match& m, int emY, int emX, const LOGFO
         const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
         const double avgUnits = os2 && os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth : face->units_per_EM / 2.0;
         const double wantAvg = std::abs(double(lf.lfWidth)) * emX / 1000.0;
-        emX26 = std::max<FT_F26Dot6>(64, std::lround(wantAvg * face->units_per_EM / avgUnits * 64));
+        emX26 = std::lround(std::clamp(wantAvg * face->units_per_EM / avgUnits, 1.0, kMaxEm) * 64);
     }
     if (FT_Set_Char_Size(face, emX26, emY26, 72, 72) != 0) {
         FT_Done_Face(face);
@@ -196,7 +198,7 @@ bool FontEngine::open(FontFace& f, const Match& m, int emY, int emX, const LOGFO
     }
     if (lf.lfHeight > 0) {
         // The cell is exactly the height asked for.
-        f.height = std::max(1, int(std::lround(lf.lfHeight * (emY / 1000.0))));
+        f.height = int(std::lround(std::clamp(lf.lfHeight * (emY / 1000.0), 1.0, kMaxEm * 2)));
         f.ascent = std::clamp(int(std::lround(ascU * sy)), 0, f.height);
         f.descent = f.height - f.ascent;
     } else {
@@ -265,7 +267,7 @@ std::shared_ptr<FontFace> FontEngine::acquire(const LOGFONT& lf, double scaleX, 
     if (!ok) {
         // No usable font at all: keep measuring so layouts stay sane.
         face.reset(new FontFace());
-        const int px = std::max(1, int(std::lround(lf.lfHeight == 0 ? 12.0 : std::abs(lf.lfHeight) * std::abs(scaleY))));
+        const int px = int(std::lround(std::clamp(lf.lfHeight == 0 ? 12.0 : std::abs(double(lf.lfHeight)) * std::abs(scaleY), 1.0, 2000.0)));
         face->ascent = px * 4 / 5;
         face->descent = px - face->ascent;
         face->height = px;

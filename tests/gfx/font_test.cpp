@@ -95,6 +95,18 @@ TEST(Fonts, SemiboldAndBoldAreHeavierThanNormal) {
     }
 }
 
+TEST(Fonts, AbsurdSizesAreHeldToAPageSize) {
+    for (LONG h : {LONG(-2147483647 - 1), LONG(2147483647), LONG(-100000)}) {
+        SCOPED_TRACE(h);
+        LOGFONT lf = Font(u"Verdana", h);
+        lf.lfWidth = h;
+        auto face = AcquireFontFace(lf);
+        EXPECT_GT(face->height, 0);
+        EXPECT_LE(face->height, 5000);
+        EXPECT_LE(face->glyph(U'W').width, 5000);
+    }
+}
+
 TEST(Fonts, EmptyTextIsZeroWideAndOneLineHigh) {
     Canvas cv;
     LOGFONT lf = Font(u"Verdana", -12);
