@@ -278,6 +278,8 @@ LRESULT DispatchMessage(const MSG* msg) {
             SendTo(r, WM_NCPAINT, 1, 0);
             if (!(r = Rec(h))) return 0;
         }
+        // A frame-only repaint needs no WM_PAINT.
+        if (r->invalid.empty() && !r->internalPaint) return 0;
         LRESULT res = SendTo(r, WM_PAINT, 0, 0);
         // A handler that never began painting would be asked forever.
         if ((r = Rec(h)) && s.beginPaintCalls == before) ValidateRec(r, nullptr);
@@ -481,7 +483,50 @@ BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 BOOL CWnd::OnCommand(WPARAM, LPARAM) { return FALSE; }
 BOOL CWnd::OnNotify(WPARAM, LPARAM, LRESULT*) { return FALSE; }
 
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+
+namespace {
+
+// The control a parent's message is about, for reflection; null if none.
+CWnd* ReflectionTarget(CWnd* parent, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND child = nullptr;
+    switch (message) {
+    case WM_COMMAND:
+        child = reinterpret_cast<HWND>(lParam);
+        break;
+    case WM_NOTIFY:
+        if (lParam) child = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
+        break;
+    case WM_DRAWITEM:
+        if (lParam) child = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem;
+        break;
+    case WM_MEASUREITEM:
+    case WM_DELETEITEM:
+        if (wParam) child = ::GetDlgItem(parent->m_hWnd, int(wParam));
+        break;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        child = reinterpret_cast<HWND>(lParam);
+        break;
+    default:
+        return nullptr;
+    }
+    CWnd* c = CWnd::FromHandle(child);
+    return c && c != parent ? c : nullptr;
+}
+
+}  // namespace
+
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (CWnd* child = ReflectionTarget(this, message, wParam, lParam)) {
+        LRESULT result = 0;
+        if (child->OnChildNotify(message, wParam, lParam, &result)) return result;
+    }
     switch (message) {
     case WM_COMMAND:
         if (OnCommand(wParam, lParam)) return 0;

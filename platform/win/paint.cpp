@@ -78,12 +78,10 @@ void InvalidateRec(WindowRec* r, const CRect* clientRect, bool erase, bool child
             CRect part = area.intersected(kr->rect);
             if (part.IsRectEmpty()) continue;
             CRect in = InsetsRect(kr);
-            if (part != part.intersected(kr->rect.deflated(0, 0).offset(0, 0)) || !in.IsRectNull()) {
-                CRect inner(kr->rect.left + in.left, kr->rect.top + in.top, kr->rect.right - in.right,
-                            kr->rect.bottom - in.bottom);
-                if (!inner.contains(part)) kr->ncDirty = true;
-            }
-            CRect local = part.offset(-kr->rect.left - in.left, -kr->rect.top - in.top);
+            CRect inner(kr->rect.left + in.left, kr->rect.top + in.top, kr->rect.right - in.right,
+                        kr->rect.bottom - in.bottom);
+            if (!inner.contains(part)) InvalidateNonClient(kr);
+            CRect local = part.offset(-inner.left, -inner.top);
             InvalidateRec(kr, &local, erase, true);
         }
     }
@@ -99,7 +97,7 @@ void InvalidateRec(WindowRec* r, const CRect* clientRect, bool erase, bool child
             CRect part = inParent.intersected(sr->rect);
             if (part.IsRectEmpty()) continue;
             CRect sin = InsetsRect(sr);
-            sr->ncDirty = true;
+            InvalidateNonClient(sr);
             CRect local = part.offset(-sr->rect.left - sin.left, -sr->rect.top - sin.top);
             InvalidateRec(sr, &local, erase, true);
         }
@@ -138,7 +136,7 @@ void InvalidateBehind(WindowRec* r, const CRect& windowRectInParent) {
         CRect part = area.intersected(sr->rect);
         if (part.IsRectEmpty()) continue;
         CRect in = InsetsRect(sr);
-        sr->ncDirty = true;
+        InvalidateNonClient(sr);
         CRect local = part.offset(-sr->rect.left - in.left, -sr->rect.top - in.top);
         InvalidateRec(sr, &local, true, true);
     }

@@ -672,6 +672,8 @@ CWnd* CWnd::GetTopLevelParent() const {
     return t ? t->obj : nullptr;
 }
 
+CWnd* CWnd::GetDesktopWindow() { return FromHandle(::GetDesktopWindow()); }
+
 CWnd* CWnd::GetWindow(UINT cmd) const {
     WindowRec* r = Rec(m_hWnd);
     if (!r) return nullptr;

@@ -71,6 +71,7 @@ public:
     CWnd* GetOwner() const;
     void SetOwner(CWnd* owner);
     CWnd* GetTopLevelParent() const;
+    static CWnd* GetDesktopWindow();
     CWnd* GetWindow(UINT cmd) const;          // GW_*
     CWnd* GetNextWindow(UINT cmd = GW_HWNDNEXT) const { return GetWindow(cmd); }
     CWnd* GetDlgItem(int id) const;           // direct children only
@@ -185,6 +186,12 @@ public:
     // WM_COMMAND and WM_NOTIFY from the base WindowProc; TRUE when handled.
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // Reflection: when the base WindowProc of a parent gets WM_COMMAND from a
+    // control, WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM, WM_DELETEITEM or a
+    // WM_CTLCOLOR* message, the control's object sees it here first (owner-
+    // drawn buttons draw themselves this way). TRUE means handled, with
+    // *result as the answer to the parent's sender.
+    virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
     virtual void PreSubclassWindow();
     // Runs after WM_NCDESTROY, when the handle is already gone.

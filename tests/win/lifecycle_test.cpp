@@ -173,3 +173,51 @@ TEST_F(Lifecycle, GeometryTextAndStyles) {
 }
 
 }  // namespace
+
+namespace {
+
+// A control that draws itself from its parent's WM_DRAWITEM and lets the
+// parent have its clicks.
+class SelfDrawn : public CWnd {
+public:
+    int drawn = 0;
+    BOOL OnChildNotify(UINT msg, WPARAM, LPARAM l, LRESULT* result) override {
+        if (msg != WM_DRAWITEM) return FALSE;
+        auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+        drawn += dis->itemState == ODS_SELECTED ? 10 : 1;
+        *result = TRUE;
+        return TRUE;
+    }
+};
+
+class CommandParent : public CWnd {
+public:
+    std::vector<std::pair<int, int>> commands;   // id, notification code
+    BOOL OnCommand(WPARAM w, LPARAM) override {
+        commands.emplace_back(LOWORD(w), HIWORD(w));
+        return TRUE;
+    }
+};
+
+TEST(Reflection, ControlsSeeTheirOwnParentMessagesFirst) {
+    HeadlessScreen screen;
+    CommandParent parent;
+    SelfDrawn button;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, u"", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 100), nullptr, 0));
+    ASSERT_TRUE(button.Create(nullptr, u"OK", WS_VISIBLE, CRect(10, 10, 60, 30), &parent, 1064));
+    DRAWITEMSTRUCT dis;
+    dis.CtlType = ODT_BUTTON;
+    dis.CtlID = 1064;
+    dis.hwndItem = button.m_hWnd;
+    dis.itemState = ODS_SELECTED;
+    EXPECT_EQ(parent.SendMessage(WM_DRAWITEM, 1064, reinterpret_cast<LPARAM>(&dis)), TRUE);
+    EXPECT_EQ(button.drawn, 10);
+    parent.SendMessage(WM_COMMAND, MAKEWPARAM(1064, BN_CLICKED), reinterpret_cast<LPARAM>(button.m_hWnd));
+    button.PostMessage(WM_NULL);   // posted notifications arrive in order
+    ::PostMessage(parent.m_hWnd, WM_COMMAND, MAKEWPARAM(1065, 3), 0);
+    screen.RunUntilIdle();
+    EXPECT_EQ(parent.commands, (std::vector<std::pair<int, int>>{{1064, BN_CLICKED}, {1065, 3}}));
+    EXPECT_EQ(button.GetOwner(), &parent) << "a child without an owner reports to its parent";
+}
+
+}  // namespace
