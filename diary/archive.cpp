@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <compare>
-#include <iterator>
 #include <cerrno>
 #include <cstring>
 
@@ -17,30 +15,6 @@ constexpr std::uint8_t kByteEscape = 0xFF;
 constexpr std::uint16_t kUnicodeMarker = 0xFFFE;
 constexpr std::uint16_t kWordEscape = 0xFFFF;
 constexpr size_t kFileBufferBytes = 64 * 1024;
-
-// UTF-16LE code units straight from bytes of any alignment.
-struct Utf16LeIterator {
-    using iterator_category = std::random_access_iterator_tag;
-    using value_type = char16_t;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const char16_t*;
-    using reference = char16_t;
-
-    const unsigned char* p;
-
-    char16_t operator*() const { return static_cast<char16_t>(p[0] | (p[1] << 8)); }
-    char16_t operator[](difference_type i) const { return *(*this + i); }
-    Utf16LeIterator& operator++() { p += 2; return *this; }
-    Utf16LeIterator operator++(int) { Utf16LeIterator old = *this; p += 2; return old; }
-    Utf16LeIterator& operator--() { p -= 2; return *this; }
-    Utf16LeIterator operator--(int) { Utf16LeIterator old = *this; p -= 2; return old; }
-    Utf16LeIterator& operator+=(difference_type d) { p += 2 * d; return *this; }
-    Utf16LeIterator& operator-=(difference_type d) { p -= 2 * d; return *this; }
-    Utf16LeIterator operator+(difference_type d) const { return {p + 2 * d}; }
-    Utf16LeIterator operator-(difference_type d) const { return {p - 2 * d}; }
-    difference_type operator-(const Utf16LeIterator& o) const { return (p - o.p) / 2; }
-    auto operator<=>(const Utf16LeIterator&) const = default;
-};
 
 // Reads until `n` bytes are in or the file ends; returns the count, or -1 with errno.
 ssize_t ReadFully(int fd, char* out, size_t n) {
@@ -245,13 +219,6 @@ bool CArchive::ReadString(std::u16string& text) {
         std::string ansi(n, '\0');
         if (!Take(ansi.data(), n)) return false;
         text = FromAnsi(ansi);
-        return true;
-    }
-    if (m_in.size() - m_pos >= n) {
-        // All of it is at hand: build the text in one pass, without clearing it first.
-        const auto* p = reinterpret_cast<const unsigned char*>(m_in.data() + m_pos);
-        m_pos += n;
-        text = std::u16string(Utf16LeIterator{p}, Utf16LeIterator{p + n});
         return true;
     }
     std::u16string out(static_cast<size_t>(length), u'\0');
