@@ -179,6 +179,14 @@ void PaintNow(WindowRec* r) {
 
 // ---------------------------------------------------------------- context targets
 
+// A window context describes the screen, as a display context does.
+void SetScreenCaps(CDC& dc) {
+    if (!SysReady()) return;
+    CSize sz = Sys().backend->ScreenSize();
+    dc.SetDeviceCaps(HORZRES, sz.cx);
+    dc.SetDeviceCaps(VERTRES, sz.cy);
+}
+
 DcTarget ClientTarget(WindowRec* r) {
     DcTarget t;
     WindowRec* top = TopLevelOf(r);
@@ -225,6 +233,7 @@ CPaintDC::CPaintDC(CWnd* wnd) : CPaintDC(wnd, BeginPaintTarget(wnd)) {}
 
 CPaintDC::CPaintDC(CWnd* wnd, const DcTarget& t)
     : CDC(t.surface, t.origin, t.clip), m_hWnd(wnd ? wnd->m_hWnd : nullptr), m_keep(t.keep), m_rcPaint(t.paintRect) {
+    SetScreenCaps(*this);
     if (t.erase) {
         WindowRec* r = Rec(m_hWnd);
         if (r) m_bErase = SendTo(r, WM_ERASEBKGND, reinterpret_cast<WPARAM>(GetSafeHdc()), 0) ? FALSE : TRUE;
@@ -236,7 +245,9 @@ CPaintDC::~CPaintDC() = default;
 CClientDC::CClientDC(CWnd* wnd) : CClientDC(wnd, ClientTarget(Rec(wnd))) {}
 
 CClientDC::CClientDC(CWnd* wnd, const DcTarget& t)
-    : CDC(t.surface, t.origin, t.clip), m_hWnd(wnd ? wnd->m_hWnd : nullptr), m_keep(t.keep) {}
+    : CDC(t.surface, t.origin, t.clip), m_hWnd(wnd ? wnd->m_hWnd : nullptr), m_keep(t.keep) {
+    SetScreenCaps(*this);
+}
 
 CClientDC::~CClientDC() {
     if (SysReady())
@@ -246,7 +257,9 @@ CClientDC::~CClientDC() {
 CWindowDC::CWindowDC(CWnd* wnd) : CWindowDC(wnd, WindowTarget(Rec(wnd))) {}
 
 CWindowDC::CWindowDC(CWnd* wnd, const DcTarget& t)
-    : CDC(t.surface, t.origin, t.clip), m_hWnd(wnd ? wnd->m_hWnd : nullptr), m_keep(t.keep) {}
+    : CDC(t.surface, t.origin, t.clip), m_hWnd(wnd ? wnd->m_hWnd : nullptr), m_keep(t.keep) {
+    SetScreenCaps(*this);
+}
 
 CWindowDC::~CWindowDC() {
     if (SysReady())
@@ -270,6 +283,7 @@ CDC* NewDC(WindowRec* r, bool whole) {
     DcTarget t = whole ? WindowTarget(r) : ClientTarget(r);
     if (!t.surface) return nullptr;
     CDC* dc = new CDC(t.surface, t.origin, t.clip);
+    SetScreenCaps(*dc);
     Sys().dcs[dc] = t.keep;
     MarkDirty(TopLevelOf(r), t.clip);
     return dc;

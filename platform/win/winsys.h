@@ -153,6 +153,7 @@ void UpdateNonClient(WindowRec* r);           // after style or scroll-bar visib
 // Painting (paint.cpp).
 DcTarget ClientTarget(WindowRec* r);
 DcTarget WindowTarget(WindowRec* r);
+void SetScreenCaps(CDC& dc);
 void InvalidateRec(WindowRec* r, const CRect* clientRect, bool erase, bool children);
 void InvalidateNonClient(WindowRec* r);
 void ValidateRec(WindowRec* r, const CRect* clientRect);

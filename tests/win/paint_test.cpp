@@ -119,6 +119,8 @@ TEST_F(Paint, DrawingOutsidePaintIsShownWithoutAPaintMessage) {
     CDC* dc = striped.GetDC();
     ASSERT_NE(dc, nullptr);
     dc->FillSolidRect(CRect(30, 10, 40, 20), RGB(0, 255, 255));
+    EXPECT_EQ(dc->GetDeviceCaps(HORZRES), 1280) << "a window context measures the screen";
+    EXPECT_EQ(dc->GetDeviceCaps(VERTRES), 1024);
     EXPECT_EQ(striped.ReleaseDC(dc), 1);
     EXPECT_EQ(striped.ReleaseDC(dc), 0) << "a context is released once";
     screen.RunUntilIdle();
@@ -128,6 +130,14 @@ TEST_F(Paint, DrawingOutsidePaintIsShownWithoutAPaintMessage) {
     EXPECT_EQ(GetScreenPixel(135, 115), RGB(0, 255, 255));
     EXPECT_EQ(GetScreenPixel(5, 5), FromPixel(HeadlessBackend::kDesktopPixel)) << "outside our windows: the display";
     EXPECT_EQ(GetScreenPixel(-1, 5), CLR_INVALID);
+
+    // The desktop's window context reads what the screen shows.
+    CWnd* desktop = CWnd::GetDesktopWindow();
+    ASSERT_NE(desktop, nullptr);
+    CDC* ddc = desktop->GetWindowDC();
+    ASSERT_NE(ddc, nullptr);
+    EXPECT_EQ(ddc->GetPixel(135, 115), RGB(0, 255, 255));
+    EXPECT_EQ(desktop->ReleaseDC(ddc), 1);
 }
 
 TEST_F(Paint, EraseUsesTheClassBackgroundOnlyWhenAsked) {
