@@ -198,3 +198,36 @@ TEST_F(Loop, PreTranslationSeesMessagesFromTheInsideOut) {
 }
 
 }  // namespace
+
+#include <unistd.h>
+
+namespace {
+
+TEST(LoopFds, AWatchedDescriptorIsServedWhenItIsReadable) {
+    HeadlessScreen screen;
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    struct Ctx {
+        int reads = 0;
+        char last = 0;
+    } ctx;
+    auto cb = [](int fd, void* c) {
+        auto* x = static_cast<Ctx*>(c);
+        if (read(fd, &x->last, 1) == 1) ++x->reads;
+    };
+    ASSERT_TRUE(screen.backend().WatchFd(fds[0], cb, &ctx));
+    screen.RunUntilIdle();
+    EXPECT_EQ(ctx.reads, 0) << "nothing to read yet";
+    ASSERT_EQ(write(fds[1], "x", 1), 1);
+    screen.RunUntilIdle();
+    EXPECT_EQ(ctx.reads, 1);
+    EXPECT_EQ(ctx.last, 'x');
+    screen.backend().UnwatchFd(fds[0]);
+    ASSERT_EQ(write(fds[1], "y", 1), 1);
+    screen.RunUntilIdle();
+    EXPECT_EQ(ctx.reads, 1);
+    close(fds[0]);
+    close(fds[1]);
+}
+
+}  // namespace

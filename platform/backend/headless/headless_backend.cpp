@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <poll.h>
+
 #include "platform/gfx/png.h"
 
 std::unique_ptr<Backend> CreateHeadlessBackend(CSize screen) { return std::make_unique<HeadlessBackend>(screen); }
@@ -207,10 +209,35 @@ bool HeadlessBackend::PollEvent(RawEvent* event) {
     return true;
 }
 
-// Nothing arrives on its own here: either an event is queued or none ever will.
-bool HeadlessBackend::WaitForEvents(int) { return !m_events.empty() || !m_steps.empty(); }
+// Nothing arrives on its own here unless a file descriptor is watched:
+// either an event is queued or none ever will.
+bool HeadlessBackend::WaitForEvents(int timeoutMs) {
+    if (!m_events.empty() || !m_steps.empty()) return true;
+    if (m_fds.empty()) return false;
+    PollFds(timeoutMs);
+    return true;
+}
+
+bool HeadlessBackend::PollFds(int timeoutMs) {
+    if (m_fds.empty()) return false;
+    std::vector<pollfd> p;
+    for (const Watch& w : m_fds) p.push_back(pollfd{w.fd, POLLIN, 0});
+    if (::poll(p.data(), p.size(), timeoutMs) <= 0) return false;
+    std::vector<Watch> ready;
+    for (std::size_t i = 0; i < p.size(); ++i)
+        if (p[i].revents & (POLLIN | POLLHUP | POLLERR)) ready.push_back(m_fds[i]);
+    // A callback may unwatch descriptors; call only those still watched.
+    for (const Watch& w : ready)
+        for (const Watch& still : m_fds)
+            if (still.fd == w.fd) {
+                w.callback(w.fd, w.context);
+                break;
+            }
+    return !ready.empty();
+}
 
 bool HeadlessBackend::OnIdle() {
+    if (PollFds(0)) return true;
     if (m_steps.empty()) return false;
     // Taken off the queue before it runs, so a step that runs a loop of its
     // own lets the next steps drive that loop.
@@ -222,8 +249,16 @@ bool HeadlessBackend::OnIdle() {
     return true;
 }
 
-bool HeadlessBackend::WatchFd(int, FdCallback, void*) { return false; }
-void HeadlessBackend::UnwatchFd(int) {}
+bool HeadlessBackend::WatchFd(int fd, FdCallback callback, void* context) {
+    if (fd < 0 || !callback) return false;
+    UnwatchFd(fd);
+    m_fds.push_back(Watch{fd, callback, context});
+    return true;
+}
+
+void HeadlessBackend::UnwatchFd(int fd) {
+    m_fds.erase(std::remove_if(m_fds.begin(), m_fds.end(), [fd](const Watch& w) { return w.fd == fd; }), m_fds.end());
+}
 
 void HeadlessBackend::QueueStep(std::function<void()> step) {
     if (step) m_steps.push_back(std::move(step));

@@ -93,6 +93,14 @@ private:
     const Native* TopmostAt(CPoint p, CPoint* local) const;
     CPoint Clamp(CPoint p) const;
     RawEvent& Queue(RawEventKind kind);   // stamped with the pointer and the clock
+    bool PollFds(int timeoutMs);          // runs the callbacks of readable descriptors
+
+    struct Watch {
+        int fd;
+        FdCallback callback;
+        void* context;
+    };
+    std::vector<Watch> m_fds;
 
     CSize m_screenSize;
     std::map<NativeWindowId, Native> m_windows;

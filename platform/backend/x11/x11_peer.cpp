@@ -8,6 +8,7 @@
 struct X11Peer::State {
     Display* dpy = nullptr;
     Window owner = 0;
+    Window cover = 0;
 };
 
 namespace {
@@ -28,6 +29,7 @@ std::unique_ptr<X11Peer> X11Peer::Open(const std::string& display, std::string* 
 X11Peer::~X11Peer() {
     if (m && m->dpy) {
         if (m->owner) XDestroyWindow(m->dpy, m->owner);
+        if (m->cover) XDestroyWindow(m->dpy, m->cover);
         XCloseDisplay(m->dpy);
     }
 }
@@ -158,4 +160,23 @@ bool X11Peer::OwnClipboardSilently() {
     XSync(m->dpy, False);
     // The requests pile up unread in this connection: nobody answers.
     return XGetSelectionOwner(m->dpy, clipboard) == m->owner;
+}
+
+void X11Peer::Cover(const CRect& rect) {
+    Uncover();
+    XSetWindowAttributes a{};
+    a.override_redirect = True;
+    a.background_pixel = 0x00FF00FF;   // a magenta nobody paints by chance
+    m->cover = XCreateWindow(m->dpy, DefaultRootWindow(m->dpy), rect.left, rect.top, unsigned(rect.Width()),
+                             unsigned(rect.Height()), 0, CopyFromParent, InputOutput, CopyFromParent,
+                             CWOverrideRedirect | CWBackPixel, &a);
+    XMapRaised(m->dpy, m->cover);
+    XSync(m->dpy, False);
+}
+
+void X11Peer::Uncover() {
+    if (!m->cover) return;
+    XDestroyWindow(m->dpy, m->cover);
+    m->cover = 0;
+    XSync(m->dpy, False);
 }

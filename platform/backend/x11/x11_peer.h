@@ -34,6 +34,11 @@ public:
     // The cursor the server shows now, as 32-bit ARGB (not premultiplied).
     bool CurrentCursor(CursorImage* image);
 
+    // Maps a plain window of the peer's own over a screen rectangle (a
+    // window of another program passing over ours); Uncover takes it away.
+    void Cover(const CRect& rect);
+    void Uncover();
+
     // Takes the CLIPBOARD selection and never answers a request for it.
     bool OwnClipboardSilently();
 
