@@ -6,6 +6,8 @@
 // the parent) → WM_MOUSEACTIVATE and activation for presses on an inactive
 // window → WM_SETCURSOR → double-click synthesis (CS_DBLCLKS) → the client or
 // non-client message, queued as input.
+//
+// Index: routing · focus and activation · capture · keys · cursors.
 #include <algorithm>
 #include <cstdlib>
 

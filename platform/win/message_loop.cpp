@@ -6,6 +6,9 @@
 // children), then due timers. When there is nothing, changed pixels are
 // presented, the backend's idle hook runs (scripted steps), and only then
 // does the loop wait.
+//
+// Index: send and post · timers · taking messages · modal loops and the move
+// loop · CWnd messages and the base dispatch (reflection, defaults).
 #include <algorithm>
 
 #include "platform/win/winsys.h"

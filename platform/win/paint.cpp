@@ -6,6 +6,9 @@
 // share one surface) · loop idle → FindWindowToPaint (parents first) →
 // WM_NCPAINT, WM_PAINT → CPaintDC (clip = invalid bounding box, validate,
 // WM_ERASEBKGND) → MarkDirty → FlushPresents → Backend::Present.
+//
+// Index: invalidation · context targets · CPaintDC, CClientDC, CWindowDC ·
+// GetDC · CWnd painting · ScrollWindow · the screen, colours and metrics.
 #include <algorithm>
 #include <cstring>
 

@@ -6,6 +6,9 @@
 // DestroyWindow → DestroyRec (owned popups, WM_DESTROY, children,
 // WM_NCDESTROY, unlink, PostNcDestroy) · SetWindowPos → z-order, rectangle,
 // invalidation, WM_MOVE/WM_SIZE, show/hide.
+//
+// Index: start-up · classes · geometry · creation and destruction · CWnd life
+// cycle · tree · text and styles · geometry members · free functions by handle.
 #include <algorithm>
 #include <cassert>
 
