@@ -278,6 +278,21 @@ TEST_F(Input, CursorsFromMasks) {
     EXPECT_TRUE(DestroyCursor(c));
     EXPECT_EQ(GetCursorImage(c), nullptr);
     EXPECT_EQ(LoadCursor(AfxGetInstanceHandle(), IDC_ARROW), nullptr) << "the program has no arrow resource";
+    int loads = 0;
+    SetCursorResourceLoader([&](UINT id, CursorImage& image) {
+        ++loads;
+        if (id != 368) return false;
+        image.width = image.height = 32;
+        image.argb.assign(32 * 32, 0xFFFFFF00u);
+        return true;
+    });
+    HCURSOR yellow = LoadCursor(AfxGetInstanceHandle(), 368);
+    ASSERT_NE(yellow, nullptr);
+    EXPECT_EQ(LoadCursor(AfxGetInstanceHandle(), MAKEINTRESOURCE(368)), yellow) << "loaded once, then shared";
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(LoadCursor(AfxGetInstanceHandle(), 369), nullptr);
+    EXPECT_TRUE(DestroyCursor(yellow));
+    EXPECT_NE(GetCursorImage(yellow), nullptr) << "resource cursors are not destroyed";
     EXPECT_NE(LoadCursor(nullptr, IDC_WAIT), nullptr);
 }
 
