@@ -164,3 +164,26 @@ TEST_F(X11Input, CursorsMadeFromMasksAndColourImagesAreInstalled) {
             EXPECT_EQ(shown.argb[std::size_t(p.y * shown.width + p.x)], want) << p.x << "," << p.y;
     }
 }
+
+TEST_F(X11Input, AConfinedPointerStaysInsideItsRectangle) {
+    TestWnd w;
+    ASSERT_TRUE(w.CreateTop(u"confine", CRect(300, 300, 500, 450)));
+    ASSERT_TRUE(PumpUntil([&] { return m_peer->Viewable(XId(w)); }));
+    ASSERT_EQ(RunTool("xdotool mousemove 400 400"), 0);
+    CRect box(350, 350, 450, 420);
+    ASSERT_TRUE(ClipCursor(&box));
+    struct Case {
+        CPoint to, want;
+    } const cases[] = {{CPoint(900, 900), CPoint(449, 419)}, {CPoint(10, 10), CPoint(350, 350)},
+                       {CPoint(400, 10), CPoint(400, 350)}, {CPoint(380, 400), CPoint(380, 400)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.to.x) + "," + std::to_string(c.to.y));
+        pid_t tool = SpawnTool("xdotool mousemove " + std::to_string(c.to.x) + " " + std::to_string(c.to.y));
+        ASSERT_TRUE(PumpUntilFinished(tool));
+        EXPECT_TRUE(PumpUntil([&] { return m_x11->PointerPosition() == c.want; }, 2000))
+            << "pointer at " << m_x11->PointerPosition().x << "," << m_x11->PointerPosition().y;
+    }
+    ClipCursor(nullptr);
+    ASSERT_EQ(RunTool("xdotool mousemove 900 900"), 0);
+    EXPECT_EQ(m_x11->PointerPosition(), CPoint(900, 900)) << "free again";
+}

@@ -201,3 +201,29 @@ TEST_F(X11Windows, AWindowDestroyedBehindOurBackIsLoggedAndIgnored) {
     ASSERT_TRUE(m_x11->ReadScreenPixel(CPoint(450, 150), &c));
     EXPECT_EQ(c, RGB(10, 200, 10));
 }
+
+TEST_F(X11Windows, UncoveredPixelsAreShownAgainAndResizesReachTheDisplay) {
+    TestWnd w(RGB(20, 160, 90));
+    ASSERT_TRUE(w.CreateTop(u"exposed", CRect(200, 200, 400, 300)));
+    unsigned long xid = XId(w);
+    ASSERT_TRUE(PumpUntil([&] { return m_peer->Viewable(xid); }));
+    Settle();
+    auto shown = [&](CPoint p) {
+        COLORREF c = CLR_INVALID;
+        return m_x11->ReadScreenPixel(p, &c) ? c : CLR_INVALID;
+    };
+    m_peer->Cover(CRect(250, 220, 350, 280));
+    EXPECT_EQ(shown(CPoint(300, 250)), RGB(255, 0, 255)) << "the other program's window is on top";
+    m_peer->Uncover();
+    EXPECT_TRUE(PumpUntil([&] { return shown(CPoint(300, 250)) == RGB(20, 160, 90); }, 3000))
+        << "the exposed part is presented again";
+
+    // Larger and moved, from our side: the X window follows and the new
+    // area shows the new paint.
+    w.MoveWindow(150, 180, 320, 240);
+    Settle();
+    CRect onScreen;
+    ASSERT_TRUE(m_peer->RootRect(xid, &onScreen));
+    EXPECT_EQ(onScreen, CRect(150, 180, 470, 420));
+    EXPECT_TRUE(PumpUntil([&] { return shown(CPoint(460, 410)) == RGB(20, 160, 90); }, 3000));
+}

@@ -185,6 +185,7 @@ X11Display::~X11Display() {
     if (m_invisible) XFreeCursor(m_dpy, m_invisible);
     if (m_im) XCloseIM(m_im);
     if (m_utility) XDestroyWindow(m_dpy, m_utility);
+    if (m_confineWin) XDestroyWindow(m_dpy, m_confineWin);
     XCloseDisplay(m_dpy);
     g_byDisplay.erase(m_dpy);
     g_displays.erase(std::remove(g_displays.begin(), g_displays.end(), this), g_displays.end());
@@ -497,11 +498,23 @@ void X11Display::Present(NativeWindowId id, const Surface& surface, const std::v
 
 // ---------------------------------------------------------------- pointer
 
+// One active grab serves both the capture (all pointer events to the
+// capturing window) and the confinement (X confines only to a window, so
+// an input-only window the size of the rectangle stands in for it; it
+// lies at the bottom of the stack and takes no input of its own).
 bool X11Display::TryGrab() {
     Native* n = Find(m_grabWanted);
-    if (!n) return false;
-    int res = XGrabPointer(m_dpy, n->win, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
-                           GrabModeAsync, GrabModeAsync, None, m_cursor ? m_cursor : None, CurrentTime);
+    Window grabWin = n ? n->win : m_confined ? m_confineWin : 0;
+    if (!grabWin) {
+        if (m_grabbed) XUngrabPointer(m_dpy, CurrentTime);
+        m_grabbed = false;
+        return false;
+    }
+    // Without a capture, our windows get their events as usual.
+    Bool ownerEvents = n ? False : True;
+    int res = XGrabPointer(m_dpy, grabWin, ownerEvents, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+                           GrabModeAsync, GrabModeAsync, m_confined ? m_confineWin : None, m_cursor ? m_cursor : None,
+                           CurrentTime);
     m_grabbed = res == GrabSuccess;
     return m_grabbed;
 }
@@ -509,12 +522,6 @@ bool X11Display::TryGrab() {
 void X11Display::GrabPointer(NativeWindowId id) {
     if (id == m_grabWanted && (m_grabbed || !id)) return;
     m_grabWanted = id;
-    if (!id) {
-        if (m_grabbed) XUngrabPointer(m_dpy, CurrentTime);
-        m_grabbed = false;
-        XFlush(m_dpy);
-        return;
-    }
     // A popup that takes the capture before it is on screen is grabbed when
     // it appears (MapNotify).
     TryGrab();
@@ -523,13 +530,25 @@ void X11Display::GrabPointer(NativeWindowId id) {
 
 void X11Display::ConfineCursor(const CRect* screenRect) {
     m_confined = screenRect != nullptr && !screenRect->IsRectEmpty();
-    if (!m_confined) return;
-    // X confines only to windows; a rectangle is kept by warping the pointer
-    // back whenever motion leaves it (x11_events.cpp).
-    m_confine = *screenRect;
-    CPoint p = PointerPosition();
-    CPoint c = ConfinedPoint(p.x, p.y);
-    if (c != p) WarpPointer(c);
+    if (m_confined) {
+        m_confine = *screenRect;
+        unsigned w = unsigned(m_confine.Width()), h = unsigned(m_confine.Height());
+        if (!m_confineWin) {
+            XSetWindowAttributes a{};
+            a.override_redirect = True;
+            a.event_mask = 0;
+            m_confineWin = XCreateWindow(m_dpy, m_root, m_confine.left, m_confine.top, w, h, 0, 0, InputOnly,
+                                         CopyFromParent, CWOverrideRedirect | CWEventMask, &a);
+        } else {
+            XMoveResizeWindow(m_dpy, m_confineWin, m_confine.left, m_confine.top, w, h);
+        }
+        XMapWindow(m_dpy, m_confineWin);
+        XLowerWindow(m_dpy, m_confineWin);
+    } else if (m_confineWin) {
+        XUnmapWindow(m_dpy, m_confineWin);
+    }
+    TryGrab();
+    XFlush(m_dpy);
 }
 
 CPoint X11Display::PointerPosition() const {

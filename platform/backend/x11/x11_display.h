@@ -160,6 +160,7 @@ private:
     bool m_grabbed = false;
     bool m_confined = false;
     CRect m_confine;
+    Window m_confineWin = 0;       // input-only stand-in the grab confines to
     Cursor m_cursor = 0;           // what our windows show (0: parent's)
     Cursor m_ownedCursor = 0;      // made from an image; freed when replaced
     Cursor m_invisible = 0;

@@ -240,7 +240,6 @@ void X11Display::TranslateMotion(const XMotionEvent& me) {
     }
     SyncModifiers(me.state, 0);
     CPoint p = ConfinedPoint(me.x_root, me.y_root);
-    if (m_confined && (p.x != me.x_root || p.y != me.y_root)) WarpPointer(p);
     Queue(RawEventKind::MouseMove).screenPt = p;
 }
 
