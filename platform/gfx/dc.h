@@ -180,7 +180,9 @@ public:
     // count -1: up to the terminating zero. Returns the text height (for
     // DT_VCENTER and DT_BOTTOM the offset from rect.top to the bottom of the
     // text), 0 on failure. DT_CALCRECT only measures and sets rect's right
-    // and bottom.
+    // and bottom. DT_VCENTER and DT_BOTTOM need DT_SINGLELINE; DT_WORDBREAK
+    // breaks at spaces and leaves a word wider than the rectangle whole; the
+    // word and path ellipses shorten like DT_END_ELLIPSIS.
     int DrawText(const char16_t* text, int count, CRect* rect, UINT format);
     int DrawText(std::u16string_view text, CRect* rect, UINT format);
     int DrawText(std::u16string_view text, CRect& rect, UINT format) { return DrawText(text, &rect, format); }

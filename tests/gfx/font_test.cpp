@@ -95,6 +95,33 @@ TEST(Fonts, SemiboldAndBoldAreHeavierThanNormal) {
     }
 }
 
+TEST(Fonts, UnderlineStrikeOutAndItalicChangeTheInk) {
+    auto draw = [](void (*tweak)(LOGFONT&), CRect* ink) {
+        Canvas cv(200, 40);
+        LOGFONT lf = Font(u"Verdana", -16);
+        tweak(lf);
+        CFont f;
+        f.CreateFontIndirect(&lf);
+        cv.dc.SelectObject(&f);
+        cv.dc.SetBkMode(TRANSPARENT);
+        cv.dc.TextOut(4, 4, u"Snow");
+        *ink = cv.ink();
+        return cv.surface;
+    };
+    CRect plainInk, underInk, strikeInk, italicInk;
+    const Surface plain = draw([](LOGFONT&) {}, &plainInk);
+    draw([](LOGFONT& lf) { lf.lfUnderline = 1; }, &underInk);
+    const Surface strike = draw([](LOGFONT& lf) { lf.lfStrikeOut = 1; }, &strikeInk);
+    const Surface italic = draw([](LOGFONT& lf) { lf.lfItalic = 1; }, &italicInk);
+    EXPECT_GT(underInk.bottom, plainInk.bottom);          // a rule below the baseline
+    EXPECT_EQ(strikeInk.bottom, plainInk.bottom);         // a rule through the letters
+    EXPECT_NE(std::vector<std::uint32_t>(strike.data(), strike.data() + 200 * 40),
+              std::vector<std::uint32_t>(plain.data(), plain.data() + 200 * 40));
+    EXPECT_NE(std::vector<std::uint32_t>(italic.data(), italic.data() + 200 * 40),
+              std::vector<std::uint32_t>(plain.data(), plain.data() + 200 * 40));
+    EXPECT_NEAR(italicInk.Height(), plainInk.Height(), 2);
+}
+
 TEST(Fonts, AbsurdSizesAreHeldToAPageSize) {
     for (LONG h : {LONG(-2147483647 - 1), LONG(2147483647), LONG(-100000)}) {
         SCOPED_TRACE(h);
