@@ -88,13 +88,13 @@ void DrawArrow(CDC& dc, const CRect& box, int direction, bool enabled) {
     COLORREF c = GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
     CPoint m = box.CenterPoint();
     int n = std::max(2, std::min(box.Width(), box.Height()) / 4);
+    // Row i of the triangle from its tip: 2i + 1 pixels wide.
     for (int i = 0; i < n; ++i) {
-        int half = n - 1 - i;
         switch (direction) {
-        case 0: dc.FillSolidRect(m.x - half, m.y - n / 2 + i, 2 * half + 1, 1, c); break;
-        case 1: dc.FillSolidRect(m.x - half, m.y + n / 2 - i, 2 * half + 1, 1, c); break;
-        case 2: dc.FillSolidRect(m.x - n / 2 + i, m.y - half, 1, 2 * half + 1, c); break;
-        default: dc.FillSolidRect(m.x + n / 2 - i, m.y - half, 1, 2 * half + 1, c); break;
+        case 0: dc.FillSolidRect(m.x - i, m.y - n / 2 + i, 2 * i + 1, 1, c); break;
+        case 1: dc.FillSolidRect(m.x - i, m.y + n / 2 - i, 2 * i + 1, 1, c); break;
+        case 2: dc.FillSolidRect(m.x - n / 2 + i, m.y - i, 1, 2 * i + 1, c); break;
+        default: dc.FillSolidRect(m.x + n / 2 - i, m.y - i, 1, 2 * i + 1, c); break;
         }
     }
 }
