@@ -154,6 +154,10 @@ bool RouteMouse(const RawEvent& e, MSG* out) {
     } else {
         // A disabled top-level window (under a modal dialog) gets nothing.
         target = HitTest(pt, &hit, false);
+        if (s.leaveTracked && (!target || target->hwnd != s.leaveTracked || hit != HTCLIENT)) {
+            PostMessage(s.leaveTracked, WM_MOUSELEAVE, 0, 0);
+            s.leaveTracked = nullptr;
+        }
         if (target && !IsEnabledRec(TopLevelOf(target))) {
             SetCursor(LoadCursor(nullptr, IDC_ARROW));
             return false;
@@ -287,6 +291,7 @@ bool RouteRawEvent(const RawEvent& e, MSG* out) {
 void ForgetWindowInput(HWND hwnd) {
     WinSys& s = Sys();
     if (s.lastClickWnd == hwnd) s.lastClickWnd = nullptr;
+    if (s.leaveTracked == hwnd) s.leaveTracked = nullptr;
     if (s.capture == hwnd) {
         s.capture = nullptr;
         s.backend->GrabPointer(0);
@@ -411,6 +416,23 @@ short GetKeyState(int vk) {
 short GetAsyncKeyState(int vk) {
     if (!SysReady() || vk < 0 || vk > 255) return 0;
     return short(Sys().keys[vk] & 0x80 ? 0x8000 : 0);
+}
+
+BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme) {
+    if (!SysReady() || !tme) return FALSE;
+    WinSys& s = Sys();
+    if (tme->dwFlags & TME_QUERY) {
+        tme->dwFlags = s.leaveTracked ? TME_LEAVE : 0;
+        tme->hwndTrack = s.leaveTracked;
+        return TRUE;
+    }
+    if (!(tme->dwFlags & TME_LEAVE) || !Rec(tme->hwndTrack)) return FALSE;
+    if (tme->dwFlags & TME_CANCEL) {
+        if (s.leaveTracked == tme->hwndTrack) s.leaveTracked = nullptr;
+        return TRUE;
+    }
+    s.leaveTracked = tme->hwndTrack;
+    return TRUE;
 }
 
 UINT GetDoubleClickTime() { return SysReady() ? Sys().doubleClickTime : 500; }

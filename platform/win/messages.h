@@ -574,6 +574,19 @@ struct DRAWITEMSTRUCT {
     UINT_PTR itemData = 0;
 };
 
+// Mouse-leave tracking.
+constexpr DWORD TME_HOVER = 0x00000001;
+constexpr DWORD TME_LEAVE = 0x00000002;
+constexpr DWORD TME_QUERY = 0x40000000;
+constexpr DWORD TME_CANCEL = 0x80000000;
+
+struct TRACKMOUSEEVENT {
+    DWORD cbSize = sizeof(TRACKMOUSEEVENT);
+    DWORD dwFlags = 0;
+    HWND hwndTrack = nullptr;
+    DWORD dwHoverTime = 0;
+};
+
 struct MINMAXINFO {
     CPoint ptReserved;
     CPoint ptMaxSize;

@@ -120,6 +120,9 @@ BOOL ReleaseCapture();
 // High bit set while the key is down; low bit toggles with each press.
 short GetKeyState(int vk);
 short GetAsyncKeyState(int vk);
+// TME_LEAVE: WM_MOUSELEAVE is posted once when the pointer leaves the
+// window's client area (TME_CANCEL stops it). Hover tracking is not offered.
+BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme);
 UINT GetDoubleClickTime();
 BOOL SetDoubleClickTime(UINT ms);
 

@@ -111,6 +111,7 @@ struct WinSys {
     bool lastWasDouble = false;
     UINT doubleClickTime = 500;
 
+    HWND leaveTracked = nullptr;   // TrackMouseEvent(TME_LEAVE)
     CPoint cursorPos;
     bool clipped = false;
     CRect clipRect;

@@ -238,6 +238,19 @@ TEST_F(Input, KillFocusComesBeforeSetFocus) {
     EXPECT_EQ(TopLevelWindows().front(), second.m_hWnd) << "the active window comes to the top";
 }
 
+TEST_F(Input, LeaveTrackingPostsOneMouseLeave) {
+    screen.Move(120, 120);
+    TRACKMOUSEEVENT tme;
+    tme.dwFlags = TME_LEAVE;
+    tme.hwndTrack = a.m_hWnd;
+    ASSERT_TRUE(TrackMouseEvent(&tme));
+    screen.Move(125, 125);
+    EXPECT_EQ(journal.Count("A", WM_MOUSELEAVE), 0) << "still inside";
+    screen.Move(300, 250);
+    screen.Move(310, 250);
+    EXPECT_EQ(journal.Count("A", WM_MOUSELEAVE), 1);
+}
+
 TEST_F(Input, CursorConfinementAndPosition) {
     CRect box(150, 150, 200, 180);
     ASSERT_TRUE(ClipCursor(&box));

@@ -35,6 +35,7 @@ const char* MessageName(UINT msg) {
     case WM_HSCROLL: return "HSCROLL";
     case WM_MOUSEWHEEL: return "MOUSEWHEEL";
     case WM_USER: return "USER";
+    case WM_MOUSELEAVE: return "MOUSELEAVE";
     default: return "?";
     }
 }
