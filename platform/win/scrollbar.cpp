@@ -20,8 +20,16 @@ constexpr UINT kRepeatMs = 50;
 constexpr int kMinThumb = 8;
 constexpr int kThumbPart = 100;   // internal part code for the thumb
 
+// The page is kept as given (a page may be set before the range it is
+// meant for) and only limited by the range where it counts.
+UINT EffectivePage(const ScrollBarState& b) {
+    std::int64_t range = std::int64_t(b.max) - b.min + 1;
+    return UINT(std::clamp<std::int64_t>(b.page, 0, std::max<std::int64_t>(range, 0)));
+}
+
 int Limit(const ScrollBarState& b) {
-    int pageLess = b.page > 0 ? int(b.page) - 1 : 0;
+    UINT page = EffectivePage(b);
+    int pageLess = page > 0 ? int(page) - 1 : 0;
     return std::max(b.min, b.max - pageLess);
 }
 
@@ -54,7 +62,8 @@ BarLayout Layout(const WindowRec* r, int bar) {
     int range = b.max - b.min + 1;
     int limit = Limit(b);
     if (!b.enabled || range <= 0 || limit <= b.min || trackLen < kMinThumb) return l;
-    int thumb = b.page ? int(std::int64_t(trackLen) * b.page / range) : Extent();
+    UINT page = EffectivePage(b);
+    int thumb = page ? int(std::int64_t(trackLen) * page / range) : Extent();
     thumb = std::clamp(thumb, kMinThumb, trackLen);
     int pos = b.tracking ? b.trackPos : b.pos;
     int offset = int(std::int64_t(trackLen - thumb) * (pos - b.min) / (limit - b.min));
@@ -247,7 +256,7 @@ int CWnd::SetScrollInfo(int bar, SCROLLINFO* info, BOOL redraw) {
         b.min = info->nMin;
         b.max = std::max(info->nMin, info->nMax);
     }
-    if (info->fMask & SIF_PAGE) b.page = std::min<UINT>(info->nPage, UINT(b.max - b.min + 1));
+    if (info->fMask & SIF_PAGE) b.page = info->nPage;
     if (info->fMask & SIF_POS) b.pos = info->nPos;
     b.pos = std::clamp(b.pos, b.min, Limit(b));
     if (info->fMask & (SIF_RANGE | SIF_PAGE)) UpdateVisibility(r, bar, (info->fMask & SIF_DISABLENOSCROLL) != 0);

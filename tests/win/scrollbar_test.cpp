@@ -83,10 +83,23 @@ TEST_F(ScrollBars, RangePageAndPositionDecideVisibilityAndLimits) {
     SetRange(0, 0, 0, 0);
     SetRange(0, 300, 100, 0);
     EXPECT_EQ(journal.Count("W", WM_SIZE), 2) << "one for hiding, one for showing";
+    // A page set before its range (as the grid does) keeps its size.
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE;
+    si.nMax = 0;
+    w.SetScrollInfo(SB_VERT, &si);
+    si.fMask = SIF_PAGE;
+    si.nPage = 100;
+    w.SetScrollInfo(SB_VERT, &si, FALSE);
+    w.SetScrollRange(SB_VERT, 0, 104);
+    SCROLLINFO got;
+    w.GetScrollInfo(SB_VERT, &got, SIF_ALL);
+    EXPECT_EQ(got.nPage, 100u);
+    EXPECT_EQ(w.GetScrollLimit(SB_VERT), 5);
     int mn = -1, mx = -1;
     w.GetScrollRange(SB_VERT, &mn, &mx);
     EXPECT_EQ(mn, 0);
-    EXPECT_EQ(mx, 300);
+    EXPECT_EQ(mx, 104);
 }
 
 TEST_F(ScrollBars, ThumbDragSendsTrackingThenPositionThenEnd) {
