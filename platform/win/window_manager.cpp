@@ -43,14 +43,25 @@ void InsertTopLevel(WinSys& s, HWND h, bool topmost) {
     auto& v = s.topLevels;
     if (topmost) {
         v.insert(v.begin(), h);
-        return;
+    } else {
+        // Above every other non-topmost window, below the topmost ones.
+        auto it = std::find_if(v.begin(), v.end(), [&](HWND o) {
+            WindowRec* r = Rec(o);
+            return !r || !(r->exStyle & WS_EX_TOPMOST);
+        });
+        v.insert(it, h);
     }
-    // Above every other non-topmost window, below the topmost ones.
-    auto it = std::find_if(v.begin(), v.end(), [&](HWND o) {
-        WindowRec* r = Rec(o);
-        return !r || !(r->exStyle & WS_EX_TOPMOST);
-    });
-    v.insert(it, h);
+    // Owned windows stay in front of their owner within its band.
+    auto self = std::find(v.begin(), v.end(), h);
+    std::vector<HWND> owned;
+    for (auto it = self + 1; it != v.end(); ++it)
+        if (WindowRec* o = Rec(*it); o && o->owner == h && bool(o->exStyle & WS_EX_TOPMOST) == topmost)
+            owned.push_back(*it);
+    if (owned.empty()) return;
+    v.erase(std::remove_if(v.begin(), v.end(),
+                           [&](HWND o) { return std::find(owned.begin(), owned.end(), o) != owned.end(); }),
+            v.end());
+    v.insert(std::find(v.begin(), v.end(), h), owned.begin(), owned.end());
 }
 
 std::vector<HWND>& SiblingList(WindowRec* r) {

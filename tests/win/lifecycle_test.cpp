@@ -221,3 +221,58 @@ TEST(Reflection, ControlsSeeTheirOwnParentMessagesFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TopLevel, StylesDecideTheDisplayFlagsAndTheStackingBand) {
+    HeadlessScreen screen;
+    RegisterProbeClasses();
+    CWnd owner;
+    ASSERT_TRUE(owner.CreateEx(WS_EX_APPWINDOW, u"Probe", u"Diary", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 300), nullptr, 0));
+    struct Case {
+        DWORD exStyle;
+        bool owned;
+        bool overrideRedirect, taskbar, topmost;
+    } cases[] = {
+        {WS_EX_TOOLWINDOW | WS_EX_TOPMOST, true, true, false, true},   // a title tip
+        {WS_EX_TOPMOST, true, true, false, true},                       // a palette popup
+        {WS_EX_APPWINDOW, true, false, true, false},                    // a skinned dialog
+        {0, true, false, false, false},
+        {0, false, false, true, false},
+    };
+    std::vector<std::unique_ptr<CWnd>> made;
+    for (const Case& c : cases) {
+        auto w = std::make_unique<CWnd>();
+        ASSERT_TRUE(w->CreateEx(c.exStyle, u"Probe", u"", WS_POPUP, CRect(10, 10, 50, 50), c.owned ? &owner : nullptr, 0));
+        NativeWindowId id = NativeWindowId(screen.backend().NativeWindowCount());
+        NativeWindowFlags f = screen.backend().NativeWindowFlagsOf(id);
+        EXPECT_EQ(f.overrideRedirect, c.overrideRedirect) << c.exStyle;
+        EXPECT_EQ(f.taskbar, c.taskbar) << c.exStyle;
+        EXPECT_EQ(f.topmost, c.topmost) << c.exStyle;
+        EXPECT_EQ(w->GetOwner() == &owner, c.owned);
+        made.push_back(std::move(w));
+    }
+    // Activating an ordinary window keeps the topmost ones above it, and an
+    // owner comes up with its owned windows in front of it.
+    std::vector<HWND> order;
+    auto pos = [&](const CWnd& w) { return std::find(order.begin(), order.end(), w.m_hWnd) - order.begin(); };
+    made[4]->SetActiveWindow();
+    order = TopLevelWindows();
+    EXPECT_LT(pos(*made[0]), pos(*made[4]));
+    EXPECT_LT(pos(*made[1]), pos(*made[4]));
+    EXPECT_LT(pos(*made[4]), pos(owner));
+    owner.SetActiveWindow();
+    order = TopLevelWindows();
+    EXPECT_LT(pos(*made[0]), pos(owner));
+    EXPECT_LT(pos(*made[2]), pos(owner));
+    EXPECT_LT(pos(*made[3]), pos(owner));
+    EXPECT_LT(pos(owner), pos(*made[4]));
+
+    // Owned windows go with their owner.
+    HWND tip = made[0]->m_hWnd, loose = made[4]->m_hWnd;
+    owner.DestroyWindow();
+    EXPECT_FALSE(IsWindow(tip));
+    EXPECT_TRUE(IsWindow(loose));
+}
+
+}  // namespace
