@@ -45,10 +45,10 @@ void CButton::PostNcDestroy() {
     if (m_bAutoDelete) delete this;
 }
 
-void CButton::Repaint() {
-    Invalidate(FALSE);
-    UpdateWindow();
-}
+// FIXME: painting at once would be nicer, but a parent that paints later in
+// the same turn draws over its children (the window layer does not clip
+// children out of a parent's paint), so the button waits for its turn.
+void CButton::Repaint() { Invalidate(FALSE); }
 
 void CButton::Click() {
     HWND self = m_hWnd;
