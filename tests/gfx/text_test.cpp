@@ -67,6 +67,27 @@ TEST_F(TextTest, SingleLineVerticalPlacement) {
     }
 }
 
+TEST_F(TextTest, EachLineOfAMultiLineTextIsCentredOnItsOwn) {
+    // The diary's data cells: DT_CENTER alone, content with line feeds.
+    Canvas cv(200, 100);
+    Prepare(cv);
+    TEXTMETRIC tm;
+    cv.dc.GetTextMetrics(&tm);
+    CRect rect(0, 0, 200, 100);
+    EXPECT_EQ(cv.dc.DrawText(u"W\nWWWWWWWW", rect, DT_CENTER), 2 * tm.tmHeight);
+    auto rowInk = [&](int top, int bottom) {
+        CRect box;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < 200; ++x)
+                if (cv.at(x, y) != RGB(255, 255, 255)) box = box.united(CRect(x, y, x + 1, y + 1));
+        return box;
+    };
+    const CRect first = rowInk(0, tm.tmHeight), second = rowInk(tm.tmHeight, 2 * tm.tmHeight);
+    EXPECT_NEAR((first.left + first.right) / 2.0, 100, 2);
+    EXPECT_NEAR((second.left + second.right) / 2.0, 100, 2);
+    EXPECT_GT(second.Width(), 6 * first.Width());
+}
+
 TEST_F(TextTest, MultiLineIgnoresVerticalCentring) {
     Canvas cv;
     Prepare(cv);
