@@ -22,6 +22,7 @@ struct EditState {
     bool selecting = false;
     int desiredX = -1;   // kept across Up/Down
     int barMax = -1, barPage = -1, barPos = -1;
+    bool vbar = false;   // created with WS_VSCROLL (the bar hides itself when all fits)
 };
 using EditStates = ControlStateTable<EditState>;
 
@@ -88,6 +89,14 @@ LRESULT CEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
         }
         return code;
+    }
+    case WM_CREATE: {
+        // The creation text (a template's) is the first content.
+        auto* cs = reinterpret_cast<CREATESTRUCT*>(lParam);
+        S().vbar = cs && (cs->style & WS_VSCROLL);
+        if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName))
+            WindowProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(cs->lpszName));
+        return 0;
     }
     case WM_PAINT:
         OnPaint();
@@ -275,6 +284,7 @@ LRESULT CEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 // ---------------------------------------------------------------- keys
 
 void CEdit::OnKeyDown(UINT vk) {
+    if (!IsWindowEnabled()) return;   // a disabled box may keep the focus, never the keys
     EditState& s = S();
     bool shift = IsKeyDown(VK_SHIFT);
     bool ctrl = IsKeyDown(VK_CONTROL);
@@ -388,7 +398,7 @@ void CEdit::OnKeyDown(UINT vk) {
 }
 
 void CEdit::OnChar(char16_t ch) {
-    if (ch < 0x20 || ch == 0x7F) return;   // control keys are handled on key down
+    if (ch < 0x20 || ch == 0x7F || !IsWindowEnabled()) return;   // control keys are handled on key down
     if (IsKeyDown(VK_CONTROL) && !IsKeyDown(VK_MENU)) return;
     DWORD style = GetStyle();
     if (style & ES_READONLY) return;
@@ -728,8 +738,8 @@ void CEdit::EnsureCaretVisible() {
 }
 
 void CEdit::UpdateScrollBar() {
-    if (!Multi() || !(GetStyle() & WS_VSCROLL)) return;
     EditState& s = S();
+    if (!Multi() || !(s.vbar || (GetStyle() & WS_VSCROLL))) return;
     int count = int(Layout().size());
     int page = VisibleLines();
     int mx = std::max(count, page) - 1;

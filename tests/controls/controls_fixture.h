@@ -58,7 +58,7 @@ inline DialogTemplate BaseTemplate(int cx = 240, int cy = 160) {
 }
 
 class ControlsTest : public ::testing::Test {
-protected:
+public:   // scripts in case tables reach the screen through the fixture
     HeadlessScreen screen;
 
     static CPoint CenterOf(const CWnd* w) {
