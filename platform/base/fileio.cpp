@@ -1,6 +1,8 @@
 #include "platform/base/fileio.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -37,13 +39,35 @@ std::string ResolveTarget(const std::string& path) {
     return resolved;
 }
 
+std::string TempPrefix(const std::string& target) {
+    const size_t slash = target.rfind('/');
+    return "." + (slash == std::string::npos ? target : target.substr(slash + 1)) + ".new-";
+}
+
+// Temporary files of saves that were killed before they could clean up: named
+// after a process that no longer exists.
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::string dir = DirectoryOf(target);
+    const std::string prefix = TempPrefix(target);
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string_view name = e->d_name;
+        if (name.substr(0, prefix.size()) != prefix) continue;
+        char* end = nullptr;
+        const long pid = std::strtol(name.data() + prefix.size(), &end, 10);
+        if (pid <= 0 || *end != '-' || pid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        ::unlinkat(::dirfd(d), e->d_name, 0);
+    }
+    ::closedir(d);
+}
+
 std::string TempName(const std::string& target) {
     static std::atomic<unsigned> counter{0};
     const size_t slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    return dir + "." + base + ".new-" + std::to_string(::getpid()) + "-" +
-           std::to_string(counter.fetch_add(1));
+    return dir + TempPrefix(target) + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
 }
 
 Result WriteAll(const SysCalls& sys, int fd, std::string_view bytes) {
@@ -179,6 +203,7 @@ Result AtomicFile::Commit() {
     // Some file systems cannot fsync a directory; that is no failure of ours.
     if (syncError != 0 && syncError != EINVAL && syncError != EROFS)
         return Fail(Status::IoFailed, "fsync directory", syncError);
+    RemoveStaleTemporaries(m_target);
     return {};
 }
 

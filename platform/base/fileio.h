@@ -58,7 +58,8 @@ Result ReadFile(const std::string& path, std::string& out);
 
 // A crash-safe replacement of one file, written in pieces: Open, Write as often
 // as needed, Commit. Until Commit succeeds the old file is untouched; a failed
-// step, or destruction without Commit, removes the temporary file.
+// step, or destruction without Commit, removes the temporary file. A commit
+// also removes the temporary files that killed processes left behind.
 class AtomicFile {
 public:
     explicit AtomicFile(std::string path, const SysCalls& sys = RealSysCalls());
