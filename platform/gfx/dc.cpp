@@ -110,9 +110,7 @@ FontFace& DcState::currentFace() {
     return *face;
 }
 
-struct DcAccess {
-    static DcState* state(const CDC* dc) { return dc ? dc->m_state.get() : nullptr; }
-};
+DcState* DcAccess::state(const CDC* dc) { return dc ? dc->m_state.get() : nullptr; }
 
 // --- construction and handles ----------------------------------------------
 
@@ -788,6 +786,28 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc,
         }
     }
     return TRUE;
+}
+
+void BlitMasked(CDC& dc, CPoint at, const Surface& image, const std::vector<bool>* transparent) {
+    DcState& st = *DcAccess::state(&dc);
+    Surface* ds = st.surface();
+    if (!ds || image.empty()) return;
+    // Scaled like a stretch (printing maps images up), nearest pixel, masked.
+    const CPoint d0 = st.toSurface(at), d1 = st.toSurface(at + CSize(image.width(), image.height()));
+    const CRect target = CRect(d0, d1).normalized();
+    const CRect area = target.intersected(st.clipBox());
+    const int tw = target.Width(), th = target.Height();
+    for (int ty = area.top; ty < area.bottom; ++ty) {
+        int sy = int((std::int64_t(2 * (ty - target.top) + 1) * image.height()) / (2 * std::int64_t(th)));
+        if (d1.y < d0.y) sy = image.height() - 1 - sy;
+        std::uint32_t* drow = ds->row(ty);
+        for (int tx = area.left; tx < area.right; ++tx) {
+            int sx = int((std::int64_t(2 * (tx - target.left) + 1) * image.width()) / (2 * std::int64_t(tw)));
+            if (d1.x < d0.x) sx = image.width() - 1 - sx;
+            if (transparent && (*transparent)[std::size_t(sy) * image.width() + sx]) continue;
+            drow[tx] = image.pixel(sx, sy);
+        }
+    }
 }
 
 // --- pixels ----------------------------------------------------------------

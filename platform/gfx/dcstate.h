@@ -57,6 +57,14 @@ struct DcState : std::enable_shared_from_this<DcState> {
     const LOGFONT& currentLogFont() const;
 };
 
+struct DcAccess {
+    static DcState* state(const CDC* dc);
+};
+
+// Draws image with its top-left at logical point at, scaled by the mapping,
+// leaving out the pixels marked transparent (image lists).
+void BlitMasked(CDC& dc, CPoint at, const Surface& image, const std::vector<bool>* transparent);
+
 template <class T>
 T* WrapHandle(HGDIOBJ handle);
 // Keeps a stand-in context until DeleteTempGdiObjects().

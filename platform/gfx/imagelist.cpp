@@ -1,6 +1,7 @@
 #include "platform/gfx/imagelist.h"
 
 #include "platform/gfx/dc.h"
+#include "platform/gfx/dcstate.h"
 #include "platform/gfx/gdiobj.h"
 
 BOOL CImageList::Create(int cx, int cy, UINT flags, int initial, int /*grow*/) {
@@ -79,10 +80,6 @@ BOOL CImageList::Remove(int index) {
 BOOL CImageList::Draw(CDC* dc, int index, CPoint point, UINT /*style*/) const {
     if (!dc || index < 0 || index >= GetImageCount()) return FALSE;
     const Image& img = m_images[std::size_t(index)];
-    // Pixel by pixel through the context, so mapping and clipping apply.
-    for (int y = 0; y < m_cy; ++y)
-        for (int x = 0; x < m_cx; ++x)
-            if (!img.transparent[std::size_t(y) * m_cx + x])
-                dc->SetPixel(point.x + x, point.y + y, FromPixel(img.pixels.pixel(x, y)));
+    BlitMasked(*dc, point, img.pixels, &img.transparent);
     return TRUE;
 }

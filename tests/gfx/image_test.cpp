@@ -172,6 +172,16 @@ TEST(ImageList, ImagesByIndexWithTheirRectanglesAndMask) {
     EXPECT_EQ(cv.ink(), CRect(11, 6, 13, 7));   // only the green middle: the rest is mask
     EXPECT_FALSE(list.Draw(&cv.dc, 7, CPoint(0, 0), ILD_NORMAL));
 
+    // On a scaled (printer-like) context the image covers its scaled area.
+    Canvas page(40, 20);
+    page.dc.SetMapMode(MM_ANISOTROPIC);
+    page.dc.SetWindowExt(1, 1);
+    page.dc.SetViewportExt(3, 3);
+    EXPECT_TRUE(list.Draw(&page.dc, 0, CPoint(1, 1), ILD_NORMAL));
+    EXPECT_EQ(page.ink(), CRect(3, 3, 15, 12));
+    for (int y = 3; y < 12; ++y)
+        for (int x = 3; x < 15; ++x) ASSERT_EQ(page.at(x, y), RGB(255, 0, 0)) << x << "," << y;
+
     CImageList small;
     small.Create(16, 16, ILC_COLOR24, 0, 1);
     EXPECT_EQ(small.Add(&bmp, CLR_INVALID), -1);   // bitmap smaller than one image
