@@ -165,6 +165,30 @@ TEST_F(Paint, EraseUsesTheClassBackgroundOnlyWhenAsked) {
     EXPECT_EQ(screen.Pixel(110, 110), GetSysColor(COLOR_WINDOW));
 }
 
+TEST_F(Paint, GrowingAWindowRepaintsWhatTheClassAsksFor) {
+    WNDCLASS wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpszClassName = u"ProbeRedraw";
+    ASSERT_TRUE(RegisterClass(&wc));
+    struct Case {
+        const char16_t* cls;
+        CRect expectedUpdate;
+    } cases[] = {{u"ProbePlain", CRect(100, 0, 150, 100)}, {u"ProbeRedraw", CRect(0, 0, 150, 100)}};
+    for (const Case& c : cases) {
+        ProbeWnd w(&journal, "G");
+        ASSERT_TRUE(w.CreateEx(0, c.cls, u"", WS_POPUP | WS_VISIBLE, CRect(500, 500, 600, 600), nullptr, 0));
+        screen.RunUntilIdle();
+        w.MoveWindow(500, 500, 150, 100);   // wider only
+        CRect update;
+        ASSERT_TRUE(w.GetUpdateRect(&update));
+        EXPECT_EQ(update, c.expectedUpdate) << "the bounding box of what needs painting";
+        const Surface* surface = GetWindowSurface(w.m_hWnd);
+        ASSERT_NE(surface, nullptr);
+        EXPECT_EQ(surface->width(), 150);
+        EXPECT_EQ(surface->height(), 100);
+    }
+}
+
 TEST_F(Paint, SystemColourChangesReachEveryWindow) {
     ProbeWnd child(&journal, "C");
     ASSERT_TRUE(child.Create(u"Probe", u"", WS_VISIBLE, CRect(0, 0, 40, 40), &striped, 1));

@@ -128,6 +128,20 @@ TEST_F(ScrollBars, ThumbDragSendsTrackingThenPositionThenEnd) {
     EXPECT_EQ(got[got.size() - 2].pos, 100);
 }
 
+TEST_F(ScrollBars, ThePointerOverABarGetsNonClientMessages) {
+    journal.Clear();
+    screen.Move(291, 200);
+    const Seen* nc = nullptr;
+    for (const Seen& s : journal.Items())
+        if (s.msg == WM_NCMOUSEMOVE) nc = &s;
+    ASSERT_NE(nc, nullptr);
+    EXPECT_EQ(nc->wParam, WPARAM(HTVSCROLL));
+    EXPECT_EQ(GET_X_LPARAM(nc->lParam), 291) << "non-client messages carry screen coordinates";
+    EXPECT_EQ(GET_Y_LPARAM(nc->lParam), 200);
+    EXPECT_EQ(journal.Count("W", WM_MOUSEMOVE), 0);
+    EXPECT_EQ(screen.backend().CurrentCursor()->standardId, IDC_ARROW);
+}
+
 TEST_F(ScrollBars, ArrowsAndPageAreasRepeatWhileHeld) {
     screen.Click(291, 290);   // the down arrow
     EXPECT_EQ(Codes(), (std::vector<UINT>{SB_LINEDOWN, SB_ENDSCROLL}));
