@@ -705,6 +705,17 @@ BOOL CDC::PatBlt(int x, int y, int width, int height, DWORD rop) {
 
 // --- blits -----------------------------------------------------------------
 
+namespace {
+
+// Nearest pixel: the source pixel under the centre of target pixel u of n,
+// for a source m pixels long, counted from the far end when flipped.
+int NearestSource(int u, int n, int m, bool flip) {
+    if (flip) u = n - 1 - u;
+    return int((std::int64_t(2 * u + 1) * m) / (2 * std::int64_t(n)));
+}
+
+}  // namespace
+
 BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, DWORD rop) {
     if (!source) return PatBlt(x, y, width, height, rop);
     // Source extent in its logical units: the same device size as the target
@@ -744,17 +755,8 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc,
     const int adw = std::abs(dw), adh = std::abs(dh), asw = std::abs(sw), ash = std::abs(sh);
     const int srcLeft = std::min(s0.x, s1.x), srcTop = std::min(s0.y, s1.y);
     const bool flipX = (dw < 0) != (sw < 0), flipY = (dh < 0) != (sh < 0);
-    // Nearest pixel: the source pixel under the centre of each target pixel.
-    auto mapX = [&](int tx) {
-        int u = tx - dstRect.left;
-        if (flipX) u = adw - 1 - u;
-        return srcLeft + int((std::int64_t(2 * u + 1) * asw) / (2 * std::int64_t(adw)));
-    };
-    auto mapY = [&](int ty) {
-        int v = ty - dstRect.top;
-        if (flipY) v = adh - 1 - v;
-        return srcTop + int((std::int64_t(2 * v + 1) * ash) / (2 * std::int64_t(adh)));
-    };
+    auto mapX = [&](int tx) { return srcLeft + NearestSource(tx - dstRect.left, adw, asw, flipX); };
+    auto mapY = [&](int ty) { return srcTop + NearestSource(ty - dstRect.top, adh, ash, flipY); };
 
     std::vector<int> columns(std::size_t(area.Width()));
     for (int tx = area.left; tx < area.right; ++tx) columns[std::size_t(tx - area.left)] = mapX(tx);
@@ -798,12 +800,10 @@ void BlitMasked(CDC& dc, CPoint at, const Surface& image, const std::vector<bool
     const CRect area = target.intersected(st.clipBox());
     const int tw = target.Width(), th = target.Height();
     for (int ty = area.top; ty < area.bottom; ++ty) {
-        int sy = int((std::int64_t(2 * (ty - target.top) + 1) * image.height()) / (2 * std::int64_t(th)));
-        if (d1.y < d0.y) sy = image.height() - 1 - sy;
+        const int sy = NearestSource(ty - target.top, th, image.height(), d1.y < d0.y);
         std::uint32_t* drow = ds->row(ty);
         for (int tx = area.left; tx < area.right; ++tx) {
-            int sx = int((std::int64_t(2 * (tx - target.left) + 1) * image.width()) / (2 * std::int64_t(tw)));
-            if (d1.x < d0.x) sx = image.width() - 1 - sx;
+            const int sx = NearestSource(tx - target.left, tw, image.width(), d1.x < d0.x);
             if (transparent && (*transparent)[std::size_t(sy) * image.width() + sx]) continue;
             drow[tx] = image.pixel(sx, sy);
         }
