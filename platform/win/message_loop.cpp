@@ -357,8 +357,8 @@ int RunModalLoop(HWND hwnd) {
     WindowRec* r = Rec(hwnd);
     if (!r) return -1;
     WinSys& s = Sys();
-    r->modalDone = false;
-    r->modalResult = -1;
+    // An end asked for before the loop starts (a dialog that closes itself
+    // while it initialises) ends it at once.
     ++s.modalDepth;
     int result = -1;
     for (;;) {

@@ -126,6 +126,10 @@ TEST_F(Loop, NestedModalLoopsReturnTheirOwnCodes) {
     EXPECT_EQ(depthInside, 2);
     EXPECT_EQ(ModalLoopDepth(), 0);
 
+    // Ended before it started: returns at once with that code.
+    dialog.EndModalLoop(5);
+    EXPECT_EQ(dialog.RunModalLoop(), 5);
+
     // A loop whose window goes away, and one with nothing left to drive it,
     // end with -1 instead of hanging.
     screen.Step([&] { dialog.DestroyWindow(); });
