@@ -137,6 +137,23 @@ TEST_F(Loop, NestedModalLoopsReturnTheirOwnCodes) {
     EXPECT_EQ(top.RunModalLoop(), -1);
 }
 
+TEST_F(Loop, GetMessageEndsWithTheQuitCodeAfterWhatWasPostedBefore) {
+    a.PostMessage(WM_USER);
+    PostQuitMessage(4);
+    a.PostMessage(WM_USER + 1);   // still delivered: the quit comes when the queue is empty
+    MSG m;
+    std::vector<UINT> seen;
+    int r;
+    while ((r = GetMessage(&m)) > 0) {
+        seen.push_back(m.message);
+        DispatchMessage(&m);
+    }
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(int(m.wParam), 4);
+    EXPECT_EQ(seen, (std::vector<UINT>{WM_USER, WM_USER + 1}));
+    EXPECT_EQ(GetMessage(&m), -1) << "nothing can arrive any more on the virtual screen";
+}
+
 TEST_F(Loop, TheMoveLoopMovesTheWindowByTheDragDistance) {
     // As the skinned dialogs do: a press on the surface becomes a caption press.
     top.handler = [](ProbeWnd& w, UINT msg, WPARAM, LPARAM l, LRESULT&) {
