@@ -309,6 +309,8 @@ Glyph* FontFace::load(char32_t c) {
     }
     // Control characters take no room (line breaks are handled by the layout).
     if (c < 0x20 && c != '\t') return g.release();
+    // FIXME: a character the face lacks shows the face's missing-glyph box;
+    // there is no per-character fallback to another face (CJK text, say).
     FT_UInt index = FT_Get_Char_Index(face, c);
     const FT_Int32 flags = m_impl->mono ? (FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) : FT_LOAD_TARGET_LIGHT;
     if (FT_Load_Glyph(face, index, flags) != 0 && FT_Load_Glyph(face, 0, flags) != 0) {

@@ -232,6 +232,12 @@ TEST_F(TextTest, BadArgumentsFailQuietly) {
     EXPECT_GT(cv.dc.DrawText(u"zero-terminated", -1, &r, DT_SINGLELINE | DT_CALCRECT), 0);
     EXPECT_EQ(r.Width(), cv.dc.GetTextExtent(u"zero-terminated").cx);
     EXPECT_FALSE(cv.dc.TextOut(0, 0, nullptr, 2));
+    // A broken surrogate shows as the replacement character, and nothing is read past the text.
+    const char16_t lone[] = {u'a', char16_t(0xD800), u'b'};
+    EXPECT_TRUE(cv.dc.TextOut(0, 0, lone, 3));
+    EXPECT_EQ(cv.dc.GetTextExtent(lone, 3).cx, cv.dc.GetTextExtent(u"a\uFFFDb").cx);
+    const char16_t high[] = {u'a', char16_t(0xD83D)};
+    EXPECT_EQ(cv.dc.GetTextExtent(high, 2).cx, cv.dc.GetTextExtent(u"a\uFFFD").cx);
     // A context without a surface measures but draws nothing.
     CDC info;
     info.SelectObject(&font);
