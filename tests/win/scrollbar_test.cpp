@@ -161,3 +161,29 @@ TEST_F(ScrollBars, ArrowsAndPageAreasRepeatWhileHeld) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(NonClient, DefaultHitTestCodes) {
+    HeadlessScreen screen;
+    CWnd w;
+    // Dialog frame (3) and caption (18) at (100, 100), 300 x 200, both bars.
+    ASSERT_TRUE(w.CreateEx(0, nullptr, u"Caption", WS_POPUP | WS_CAPTION | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL,
+                           CRect(100, 100, 400, 300), nullptr, 0));
+    struct Case {
+        CPoint screenPt;
+        int code;
+    } cases[] = {
+        {{250, 200}, HTCLIENT},   {{250, 110}, HTCAPTION}, {{101, 200}, HTBORDER},
+        {{390, 200}, HTVSCROLL},  {{250, 290}, HTHSCROLL}, {{390, 290}, HTSIZE},
+        {{99, 200}, HTNOWHERE},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(w.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(c.screenPt.x, c.screenPt.y)), c.code)
+            << c.screenPt.x << "," << c.screenPt.y;
+    CRect rc;
+    w.GetClientRect(&rc);
+    EXPECT_EQ(rc, CRect(0, 0, 300 - 6 - 17, 200 - 6 - 18 - 17));
+}
+
+}  // namespace
