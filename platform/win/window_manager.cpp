@@ -125,14 +125,14 @@ bool InitWindowSystem(Backend* backend) {
 void ShutdownWindowSystem() {
     if (!g_sys) return;
     g_sys->shuttingDown = true;
-    // Destroy what is left, newest first is not needed: DestroyWindow takes
-    // owned popups with their owner.
+    // Destroy what is left; DestroyWindow takes owned popups with their owner.
     while (!g_sys->topLevels.empty()) {
         HWND h = g_sys->topLevels.back();
-        if (!DestroyWindow(h)) {
-            auto& v = g_sys->topLevels;
-            v.erase(std::remove(v.begin(), v.end(), h), v.end());
-        }
+        DestroyWindow(h);
+        // A window already being destroyed (shutdown from its own handler)
+        // must not keep this loop going.
+        auto& v = g_sys->topLevels;
+        v.erase(std::remove(v.begin(), v.end(), h), v.end());
     }
     if (WindowRec* d = Rec(g_sys->desktop)) {
         CWnd* obj = d->obj;
