@@ -87,6 +87,9 @@ LRESULT CButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (t == BS_GROUPBOX) return DLGC_STATIC;
         return DLGC_BUTTON;
     }
+    case WM_NCHITTEST:
+        if ((GetStyle() & BS_TYPEMASK) == BS_GROUPBOX) return HTTRANSPARENT;
+        break;
     case WM_PAINT:
         OnPaint();
         return 0;
@@ -358,10 +361,11 @@ void CButton::PaintCheckOrRadio(CDC& dc, const CRect& rc, bool radio) {
     }
 }
 
+// A group box draws only its frame and title: the controls it groups sit
+// under it in the z-order and show through.
 void CButton::PaintGroupBox(CDC& dc, const CRect& rc) {
     HBRUSH bg = RequestCtlColor(this, dc, WM_CTLCOLORBTN);
     COLORREF textColour = dc.GetTextColor();
-    FillWithBrush(dc, rc, bg);
     CSize ext = dc.GetTextExtent(u"X");
     CRect frame(rc.left, rc.top + ext.cy / 2, rc.right, rc.bottom);
     CRect e = frame;

@@ -109,7 +109,22 @@ void CComboBox::EnsureHotVisible() {
         if (s.hot >= s.top + vis) s.top = s.hot - vis + 1;
     }
     s.top = std::clamp(s.top, 0, std::max(0, int(s.items.size()) - vis));
-    if (s.popup) ::InvalidateRect(s.popup, nullptr, FALSE);
+    SyncListBar();
+}
+
+void CComboBox::SyncListBar() {
+    ComboState& s = S();
+    if (!s.popup) return;
+    ::InvalidateRect(s.popup, nullptr, FALSE);
+    CWnd* list = CWnd::FromHandle(s.popup);
+    if (!list || !(list->GetStyle() & WS_VSCROLL)) return;
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = int(s.items.size()) - 1;
+    si.nPage = UINT(VisibleItems());
+    si.nPos = s.top;
+    list->SetScrollInfo(SB_VERT, &si, TRUE);
 }
 
 // ---------------------------------------------------------------- dropping and choosing
@@ -132,8 +147,10 @@ void CComboBox::Drop() {
     auto* popup = new CComboListPopup;
     popup->m_bAutoDelete = true;
     popup->m_combo = self;
-    if (!popup->CreateEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, WC_COMBOLIST, u"",
-                         WS_POPUP | WS_BORDER, list, GetTopLevelParent(), 0)) {
+    // More items than fit: the list gets a scroll bar (paged by presses on it).
+    DWORD listStyle = WS_POPUP | WS_BORDER | (int(s.items.size()) > VisibleItems() ? WS_VSCROLL : 0);
+    if (!popup->CreateEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, WC_COMBOLIST, u"", listStyle, list,
+                         GetTopLevelParent(), 0)) {
         delete popup;
         s.dropped = false;
         return;
@@ -253,7 +270,7 @@ LRESULT CComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 int vis = VisibleItems();
                 s.top += sp.y < wr.CenterPoint().y ? -vis : vis;
                 s.top = std::clamp(s.top, 0, std::max(0, int(s.items.size()) - vis));
-                ::InvalidateRect(s.popup, nullptr, FALSE);
+                SyncListBar();
             }
             s.pressed = true;
             return 0;
@@ -299,7 +316,7 @@ LRESULT CComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         int steps = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
         if (s.dropped) {
             s.top = std::clamp(s.top - steps * 3, 0, std::max(0, int(s.items.size()) - VisibleItems()));
-            ::InvalidateRect(s.popup, nullptr, FALSE);
+            SyncListBar();
         } else if (steps) {
             Choose(std::clamp(s.cur - steps, 0, int(s.items.size()) - 1), true);
         }

@@ -54,6 +54,7 @@ private:
     int ItemAtScreen(CPoint screenPt, bool* inList) const;
     int VisibleItems() const;
     void EnsureHotVisible();
+    void SyncListBar();
     void OnKeyDown(UINT vk);
     void OnChar(char16_t ch);
     void OnPaint();
