@@ -3,6 +3,7 @@
 #include "platform/controls/combobox.h"
 #include "platform/controls/ctrlutil.h"
 #include "platform/controls/datetimectrl.h"
+#include "platform/controls/msgbox.h"
 #include "platform/gfx/syscolors.h"
 #include "platform/win/user.h"
 
@@ -526,6 +527,10 @@ BOOL CDialog::IsDialogMessage(MSG* msg) {
 }
 
 // ---------------------------------------------------------------- item helpers
+
+int CDialog::MessageBox(const char16_t* text, const char16_t* caption, UINT type) {
+    return ::MessageBox(m_hWnd, text, caption, type);
+}
 
 void CDialog::SetDlgItemText(int id, const CString& text) {
     if (CWnd* c = GetDlgItem(id)) c->SetWindowText(text);

@@ -101,6 +101,9 @@ public:
     // Push buttons: the focused one looks like the default, else the DM_SETDEFID one.
     void UpdateDefaultButtonLook(CWnd* focus);
 
+    // A message box owned by this dialog (caption null: "Error").
+    int MessageBox(const char16_t* text, const char16_t* caption = nullptr, UINT type = MB_OK);
+
     void SetDlgItemText(int id, const CString& text);
     CString GetDlgItemText(int id) const;
     void CheckDlgButton(int id, UINT check);

@@ -250,4 +250,39 @@ TEST_F(Dialog, CentresOnTheDesktopAndPressesOnLabelsReachTheDialog) {
     dlg.DestroyWindow();
 }
 
+TEST_F(Dialog, LabelsAlignAndGroupBoxesLetPressesThrough) {
+    DialogTemplate t = BaseTemplate();
+    t.Add(WC_BUTTON, -1, u"Group", BS_GROUPBOX, 4, 4, 200, 100);
+    t.Add(WC_STATIC, 31, u"Left", SS_LEFT, 10, 20, 120, 8);
+    t.Add(WC_STATIC, 32, u"Right", SS_RIGHT, 10, 34, 120, 8);
+    t.Add(WC_BUTTON, 33, u"Inside", WS_TABSTOP | BS_AUTOCHECKBOX, 10, 60, 80, 10);
+    TestDialog dlg(&t);
+    ASSERT_TRUE(dlg.CreateIndirect(t));
+    screen.RunUntilIdle();
+    // Where each label's ink lies: the left one starts at its left edge, the
+    // right one ends at its right edge.
+    auto inkSpan = [&](CWnd* label) {
+        CRect rc;
+        label->GetClientRect(&rc);
+        COLORREF bg = PixelIn(label, CPoint(rc.right - 1, 0));
+        int first = -1, last = -1;
+        for (int x = 0; x < rc.Width(); ++x)
+            for (int y = 0; y < rc.Height(); ++y)
+                if (PixelIn(label, CPoint(x, y)) != bg) {
+                    if (first < 0) first = x;
+                    last = x;
+                }
+        return std::make_pair(first, rc.Width() - 1 - last);
+    };
+    auto left = inkSpan(dlg.GetDlgItem(31));
+    auto right = inkSpan(dlg.GetDlgItem(32));
+    EXPECT_LT(left.first, 3);
+    EXPECT_GT(left.second, 40);
+    EXPECT_GT(right.first, 40);
+    EXPECT_LT(right.second, 3);
+    ClickOn(dlg.GetDlgItem(33));
+    EXPECT_EQ(dlg.IsDlgButtonChecked(33), 1u) << "the group box does not swallow the press";
+    dlg.DestroyWindow();
+}
+
 }  // namespace
