@@ -149,13 +149,13 @@ BOOL CColorDialog::OnInitDialog() {
     button(u"OK", IDOK, kLeft, 270, 60, BS_DEFPUSHBUTTON);
     button(u"Cancel", IDCANCEL, kLeft + 66, 270, 60);
     if (full) {
-        label(u"Color|Solid", kSpecX, 240, 70, SS_CENTER);
+        label(u"Color|Solid", kSpecX - 8, 240, 66, SS_CENTER);
         struct F {
             const char16_t* name;
             int id, x, y;
-        } fields[] = {{u"Hue:", IDC_COLOR_HUE, 316, 198}, {u"Sat:", IDC_COLOR_SAT, 316, 222},
-                      {u"Lum:", IDC_COLOR_LUM, 316, 246}, {u"Red:", IDC_COLOR_RED, 392, 198},
-                      {u"Green:", IDC_COLOR_GREEN, 392, 222}, {u"Blue:", IDC_COLOR_BLUE, 392, 246}};
+        } fields[] = {{u"Hue:", IDC_COLOR_HUE, 332, 198}, {u"Sat:", IDC_COLOR_SAT, 332, 222},
+                      {u"Lum:", IDC_COLOR_LUM, 332, 246}, {u"Red:", IDC_COLOR_RED, 416, 198},
+                      {u"Green:", IDC_COLOR_GREEN, 416, 222}, {u"Blue:", IDC_COLOR_BLUE, 416, 246}};
         for (const F& f : fields) {
             label(f.name, f.x - 40, f.y + 3, 38, SS_RIGHT);
             auto* e = new CEdit;
@@ -400,7 +400,7 @@ void CColorDialog::OnPaint() {
     int ay = lr.top + (kHlsMax - m_lum) * (kSpecH - 1) / kHlsMax;
     for (int i = 0; i < 6; ++i) dc.FillSolidRect(CRect(lr.right + 3 + i, ay - (5 - i), lr.right + 4 + i, ay + (6 - i)), RGB(0, 0, 0));
     // The current colour.
-    CRect pv(kSpecX, 198, kSpecX + 70, 238);
+    CRect pv(kSpecX, 198, kSpecX + 50, 236);
     CRect pe = pv.inflated(1, 1);
     dc.DrawEdge(&pe, EDGE_SUNKEN, BF_RECT);
     dc.FillSolidRect(pv, m_current);
