@@ -180,3 +180,7 @@ void X11Peer::Uncover() {
     m->cover = 0;
     XSync(m->dpy, False);
 }
+
+unsigned long X11Peer::ClipboardOwner() {
+    return XGetSelectionOwner(m->dpy, XInternAtom(m->dpy, "CLIPBOARD", False));
+}

@@ -39,6 +39,9 @@ public:
     void Cover(const CRect& rect);
     void Uncover();
 
+    // The window that owns CLIPBOARD now (0: nobody).
+    unsigned long ClipboardOwner();
+
     // Takes the CLIPBOARD selection and never answers a request for it.
     bool OwnClipboardSilently();
 
