@@ -285,4 +285,73 @@ TEST_F(Dialog, LabelsAlignAndGroupBoxesLetPressesThrough) {
     dlg.DestroyWindow();
 }
 
+// A control that asks for keys through WM_GETDLGCODE gets them; the
+// dialog manager keeps the rest.
+class KeyHungry : public CWnd {
+public:
+    UINT code = 0;
+    std::vector<UINT> keys;
+    LRESULT WindowProc(UINT m, WPARAM w, LPARAM l) override {
+        if (m == WM_GETDLGCODE) return code;
+        if (m == WM_KEYDOWN) keys.push_back(UINT(w));
+        if (m == WM_LBUTTONDOWN) SetFocus();
+        return CWnd::WindowProc(m, w, l);
+    }
+};
+
+TEST_F(Dialog, ControlsClaimKeysThroughTheirDialogCode) {
+    struct Case {
+        UINT code;
+        std::vector<UINT> reachControl;
+    } cases[] = {
+        {0, {}},
+        {DLGC_WANTTAB, {VK_TAB}},
+        {DLGC_WANTALLKEYS, {VK_TAB, VK_RETURN, VK_ESCAPE}},
+        {DLGC_WANTARROWS, {}},
+    };
+    for (const Case& c : cases) {
+        DialogTemplate t = BaseTemplate();
+        t.Add(WC_EDIT, 101, u"", WS_TABSTOP | WS_BORDER, 10, 120, 50, 14);
+        TestDialog dlg(&t);
+        ASSERT_TRUE(dlg.CreateIndirect(t));
+        KeyHungry ctl;
+        ctl.code = c.code;
+        ASSERT_TRUE(ctl.CreateEx(0, nullptr, u"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, CRect(10, 10, 60, 30), &dlg, 55));
+        screen.RunUntilIdle();
+        ctl.SetFocus();
+        for (UINT vk : {VK_TAB, VK_RETURN, VK_ESCAPE}) {
+            ctl.SetFocus();
+            screen.Key(vk);
+        }
+        EXPECT_EQ(ctl.keys, c.reachControl) << "code " << c.code;
+        int ends = dlg.okCalls + dlg.Count(IDCANCEL, BN_CLICKED);
+        EXPECT_EQ(ends, c.code & DLGC_WANTALLKEYS ? 0 : 2) << "Enter and Esc went to the dialog";
+        ctl.DestroyWindow();
+        dlg.DestroyWindow();
+    }
+}
+
+TEST_F(Dialog, ADerivedDialogColoursOneControl) {
+    DialogTemplate t = BaseTemplate();
+    t.Add(WC_EDIT, 101, u"", WS_TABSTOP | WS_BORDER, 10, 10, 100, 14);
+    t.Add(WC_EDIT, 102, u"", WS_TABSTOP | WS_BORDER, 10, 30, 100, 14);
+    struct Tinted : TestDialog {
+        using TestDialog::TestDialog;
+        CBrush brush{RGB(255, 0, 0)};
+        HBRUSH OnCtlColor(CDC* dc, CWnd* w, UINT type) override {
+            HBRUSH base = CDialog::OnCtlColor(dc, w, type);   // the platform's handling first
+            if (w && w->GetDlgCtrlID() == 102) {
+                dc->SetBkMode(TRANSPARENT);
+                return brush.GetSafeHandle();
+            }
+            return base;
+        }
+    } dlg(&t);
+    ASSERT_TRUE(dlg.CreateIndirect(t));
+    screen.RunUntilIdle();
+    EXPECT_EQ(PixelIn(dlg.GetDlgItem(101), CPoint(60, 5)), RGB(255, 255, 255));
+    EXPECT_EQ(PixelIn(dlg.GetDlgItem(102), CPoint(60, 5)), RGB(255, 0, 0));
+    dlg.DestroyWindow();
+}
+
 }  // namespace
