@@ -1,5 +1,14 @@
 // Device context: state, mapping, clipping, fills, lines, edges and blits.
 // Text output and measurement are in dc_text.cpp.
+//
+// Sections, in order: the state block (mapping arithmetic, the font face
+// of the moment); construction and handles; state and objects; mapping;
+// clipping; raw pixel work on the clipped surface; fills, lines and shapes;
+// edges and inversions; blits (one nearest-pixel rule, also for image
+// lists); pixels.
+//
+// Every drawing call maps logical to surface pixels (DcState::toSurface),
+// intersects with DcState::clipBox() and then touches the surface.
 #include "platform/gfx/dc.h"
 
 #include <algorithm>
@@ -579,9 +588,10 @@ BOOL CDC::LineTo(int x, int y) {
     Surface* s = m_state->surface();
     if (!s || pen->style == PS_NULL) return TRUE;
     // FIXME: dashed and dotted styles draw solid; the system draws solid lines only.
-    const int width = std::max(1, int(std::lround(pen->width * std::abs(m_state->scaleX()))));
+    // One-pixel pens stay one pixel under any mapping; wider ones scale.
+    const int width = pen->width <= 1 ? 1 : std::max(1, int(std::lround(pen->width * std::abs(m_state->scaleX()))));
     DrawLine(*s, m_state->clipBox(), m_state->toSurface(from), m_state->toSurface(CPoint(x, y)), ToPixel(pen->color),
-             Rop2Op(m_state->a.rop2), pen->width <= 1 ? 1 : width);
+             Rop2Op(m_state->a.rop2), width);
     return TRUE;
 }
 

@@ -1,3 +1,6 @@
+// Drawing objects. Sections: LOGFONT; CGdiObject (ownership, moves);
+// stand-ins for handles; pens; brushes; fonts and the desktop message font;
+// bitmaps and bitmap resources; regions; stock objects and GetObject.
 #include "platform/gfx/gdiobj.h"
 
 #include <algorithm>
