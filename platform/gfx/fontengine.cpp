@@ -33,9 +33,17 @@ struct FontFace::Impl {
     bool slant = false;
     bool mono = false;
     FT_Pos emboldenStrength = 0;
+    FT_F26Dot6 emX26 = 0, emY26 = 0;
+    int weight = FW_NORMAL;
+    // Faces that supply characters this one lacks, by file; null: none found.
+    std::map<std::string, FT_Face> fallbacks;
     ~Impl() {
-        if (face && !g_engineGone) FT_Done_Face(face);
+        if (g_engineGone) return;
+        if (face) FT_Done_Face(face);
+        for (auto& [file, f] : fallbacks)
+            if (f) FT_Done_Face(f);
     }
+    FT_Face fallbackFor(char32_t c);
 };
 
 FontFace::FontFace() : m_impl(std::make_unique<Impl>()) {}
@@ -184,6 +192,9 @@ bool FontEngine::open(FontFace& f, const Match& m, int emY, int emX, const LOGFO
         return false;
     }
     f.m_impl->face = face;
+    f.m_impl->emX26 = emX26;
+    f.m_impl->emY26 = emY26;
+    f.m_impl->weight = EffectiveWeight(lf);
     f.file = m.file;
     f.family = m.family;
 
@@ -290,6 +301,55 @@ std::string DefaultFamily(const char* generic) {
     return "DejaVu Sans";
 }
 
+FT_Face FontFace::Impl::fallbackFor(char32_t c) {
+    FontEngine& engine = FontEngine::get();
+    if (!engine.fcReady || !engine.library) return nullptr;
+    FcPattern* pat = FcPatternCreate();
+    FcCharSet* want = FcCharSetCreate();
+    if (!pat || !want) {
+        if (pat) FcPatternDestroy(pat);
+        if (want) FcCharSetDestroy(want);
+        return nullptr;
+    }
+    FcCharSetAddChar(want, c);
+    FcPatternAddCharSet(pat, FC_CHARSET, want);
+    FcPatternAddInteger(pat, FC_WEIGHT, FcWeightFromOpenType(weight));
+    FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+    FcDefaultSubstitute(pat);
+    FcResult result = FcResultNoMatch;
+    FcPattern* m = FcFontMatch(nullptr, pat, &result);
+    FcPatternDestroy(pat);
+    FcCharSetDestroy(want);
+    if (!m) return nullptr;
+    std::string file;
+    int index = 0;
+    FcChar8* path = nullptr;
+    FcCharSet* has = nullptr;
+    // The best match need not have the character; only take one that does.
+    if (FcPatternGetCharSet(m, FC_CHARSET, 0, &has) == FcResultMatch && FcCharSetHasChar(has, c) &&
+        FcPatternGetString(m, FC_FILE, 0, &path) == FcResultMatch) {
+        file = reinterpret_cast<const char*>(path);
+        if (FcPatternGetInteger(m, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
+    }
+    FcPatternDestroy(m);
+    if (file.empty()) return nullptr;
+    const std::string key = file + '#' + std::to_string(index);
+    auto it = fallbacks.find(key);
+    if (it != fallbacks.end()) return it->second;
+    FT_Face f = nullptr;
+    if (FT_New_Face(engine.library, file.c_str(), index, &f) != 0 || FT_Set_Char_Size(f, emX26, emY26, 72, 72) != 0) {
+        if (f) FT_Done_Face(f);
+        f = nullptr;
+    }
+    if (f && slant) {
+        FT_Matrix shear{0x10000, 0x0366A, 0, 0x10000};
+        FT_Set_Transform(f, &shear, nullptr);
+    }
+    fallbacks.emplace(key, f);
+    return f;
+}
+
 const Glyph& FontFace::glyph(char32_t c) {
     if (c < 256) {
         if (!m_latin[c]) m_latin[c].reset(load(c));
@@ -309,9 +369,15 @@ Glyph* FontFace::load(char32_t c) {
     }
     // Control characters take no room (line breaks are handled by the layout).
     if (c < 0x20 && c != '\t') return g.release();
-    // FIXME: a character the face lacks shows the face's missing-glyph box;
-    // there is no per-character fallback to another face (CJK text, say).
     FT_UInt index = FT_Get_Char_Index(face, c);
+    // A character the face lacks comes from an installed face that has it,
+    // at the same size; only when none has it does the missing-glyph box show.
+    if (index == 0 && c >= 0x80) {
+        if (FT_Face other = m_impl->fallbackFor(c)) {
+            face = other;
+            index = FT_Get_Char_Index(face, c);
+        }
+    }
     const FT_Int32 flags = m_impl->mono ? (FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) : FT_LOAD_TARGET_LIGHT;
     if (FT_Load_Glyph(face, index, flags) != 0 && FT_Load_Glyph(face, 0, flags) != 0) {
         g->advance = aveCharWidth;

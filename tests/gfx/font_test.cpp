@@ -45,6 +45,20 @@ TEST(Fonts, AMissingFaceFallsBackToAnInstalledOneThatDraws) {
     EXPECT_FALSE(cv.ink().IsRectEmpty());
 }
 
+TEST(Fonts, CharactersAFaceLacksComeFromAnotherInstalledFace) {
+    // The serif face has no check mark; another installed face does.
+    auto serif = AcquireFontFace(Font(u"Times New Roman", -20));
+    ASSERT_EQ(serif->family, "Liberation Serif");
+    auto sans = AcquireFontFace(Font(u"Verdana", -20));
+    const Glyph& borrowed = serif->glyph(U'\u2713');
+    const Glyph& own = sans->glyph(U'\u2713');
+    EXPECT_EQ(borrowed.width, own.width);
+    EXPECT_EQ(borrowed.advance, own.advance);
+    EXPECT_GT(borrowed.width, 0);
+    // A character no installed face has still measures (as the missing-glyph box).
+    EXPECT_GT(serif->glyph(U'\U000E0FFF').advance, 0);
+}
+
 TEST(Fonts, NegativeHeightIsTheEmSizePositiveTheCellHeight) {
     for (const char16_t* face : {u"Verdana", u"Times New Roman", u"MS Sans Serif"}) {
         SCOPED_TRACE(ToUtf8(face));
