@@ -357,12 +357,19 @@ void CDC::LPtoDP(CRect* r) const {
     const CPoint a = m_state->toDevice(r->TopLeft()), b = m_state->toDevice(r->BottomRight());
     *r = CRect(a, b);
 }
+namespace {
+
+// Sizes scale by the extents alone; origins do not move them.
+CSize ScaleSize(CSize s, const DcAttributes& a, bool toDevice) {
+    if (a.mapMode != MM_ANISOTROPIC) return s;
+    const CSize num = toDevice ? a.viewportExt : a.windowExt, den = toDevice ? a.windowExt : a.viewportExt;
+    return {MulDivRound(s.cx, num.cx, den.cx), MulDivRound(s.cy, num.cy, den.cy)};
+}
+
+}  // namespace
+
 void CDC::LPtoDP(CSize* s) const {
-    if (!s) return;
-    s->cx = MulDivRound(s->cx, m_state->a.mapMode == MM_ANISOTROPIC ? m_state->a.viewportExt.cx : 1,
-                        m_state->a.mapMode == MM_ANISOTROPIC ? m_state->a.windowExt.cx : 1);
-    s->cy = MulDivRound(s->cy, m_state->a.mapMode == MM_ANISOTROPIC ? m_state->a.viewportExt.cy : 1,
-                        m_state->a.mapMode == MM_ANISOTROPIC ? m_state->a.windowExt.cy : 1);
+    if (s) *s = ScaleSize(*s, m_state->a, true);
 }
 void CDC::DPtoLP(CPoint* points, int count) const {
     for (int i = 0; points && i < count; ++i) points[i] = m_state->toLogical(points[i]);
@@ -373,11 +380,7 @@ void CDC::DPtoLP(CRect* r) const {
     *r = CRect(a, b);
 }
 void CDC::DPtoLP(CSize* s) const {
-    if (!s) return;
-    s->cx = MulDivRound(s->cx, m_state->a.mapMode == MM_ANISOTROPIC ? m_state->a.windowExt.cx : 1,
-                        m_state->a.mapMode == MM_ANISOTROPIC ? m_state->a.viewportExt.cx : 1);
-    s->cy = MulDivRound(s->cy, m_state->a.mapMode == MM_ANISOTROPIC ? m_state->a.windowExt.cy : 1,
-                        m_state->a.mapMode == MM_ANISOTROPIC ? m_state->a.viewportExt.cy : 1);
+    if (s) *s = ScaleSize(*s, m_state->a, false);
 }
 
 // --- clipping --------------------------------------------------------------

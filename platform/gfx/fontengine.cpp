@@ -88,18 +88,25 @@ struct Match {
     bool italic = false;
 };
 
+// The best installed font for a request of weight (and whatever the caller
+// added); takes the request and gives a pattern to destroy, or null.
+FcPattern* BestFont(FcPattern* request, int weight) {
+    FcPatternAddInteger(request, FC_WEIGHT, FcWeightFromOpenType(weight));
+    FcPatternAddBool(request, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, request, FcMatchPattern);
+    FcDefaultSubstitute(request);
+    FcResult result = FcResultNoMatch;
+    FcPattern* m = FcFontMatch(nullptr, request, &result);
+    FcPatternDestroy(request);
+    return m;
+}
+
 bool MatchFont(const std::string& family, int weight, bool italic, Match& out) {
     FcPattern* pat = FcPatternCreate();
     if (!pat) return false;
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pat, FC_WEIGHT, FcWeightFromOpenType(weight));
     FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-    FcDefaultSubstitute(pat);
-    FcResult result = FcResultNoMatch;
-    FcPattern* m = FcFontMatch(nullptr, pat, &result);
-    FcPatternDestroy(pat);
+    FcPattern* m = BestFont(pat, weight);
     if (!m) return false;
     FcChar8* file = nullptr;
     FcChar8* fam = nullptr;
@@ -313,14 +320,8 @@ FT_Face FontFace::Impl::fallbackFor(char32_t c) {
     }
     FcCharSetAddChar(want, c);
     FcPatternAddCharSet(pat, FC_CHARSET, want);
-    FcPatternAddInteger(pat, FC_WEIGHT, FcWeightFromOpenType(weight));
-    FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-    FcDefaultSubstitute(pat);
-    FcResult result = FcResultNoMatch;
-    FcPattern* m = FcFontMatch(nullptr, pat, &result);
-    FcPatternDestroy(pat);
-    FcCharSetDestroy(want);
+    FcCharSetDestroy(want);   // the pattern keeps its own reference
+    FcPattern* m = BestFont(pat, weight);
     if (!m) return nullptr;
     std::string file;
     int index = 0;
