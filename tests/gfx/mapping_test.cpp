@@ -56,7 +56,9 @@ TEST(Mapping, AnisotropicScalesAroundTheWindowOrigin) {
 
     CSize s(10, 10);
     cv.dc.LPtoDP(&s);
-    EXPECT_EQ(s, CSize(20, 30));
+    EXPECT_EQ(s, CSize(20, 30));   // sizes ignore the origins
+    cv.dc.DPtoLP(&s);
+    EXPECT_EQ(s, CSize(10, 10));
     // Zero extents are refused rather than dividing by zero later.
     cv.dc.SetWindowExt(0, 7);
     EXPECT_EQ(cv.dc.GetWindowExt(), CSize(100, 50));
