@@ -354,4 +354,30 @@ TEST_F(Dialog, ADerivedDialogColoursOneControl) {
     dlg.DestroyWindow();
 }
 
+TEST_F(Dialog, TemplatesAreFoundByNumber) {
+    DialogTemplate t = BaseTemplate();
+    t.caption = u"By number";
+    t.Add(WC_BUTTON, IDOK, u"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 10, 10, 50, 14);
+    RegisterDialogTemplate(9001, t);
+    CDialog modeless(9001);
+    ASSERT_TRUE(modeless.Create(9001));
+    EXPECT_EQ(modeless.GetWindowText(), u"By number");
+    EXPECT_NE(modeless.GetDlgItem(IDOK), nullptr);
+    modeless.DestroyWindow();
+
+    CDialog missing(9002);
+    EXPECT_EQ(missing.DoModal(), -1) << "no template: the run fails at once";
+    EXPECT_FALSE(missing.Create(9002));
+    // A control of an unknown class leaves its place empty; the rest is made.
+    DialogTemplate odd = BaseTemplate();
+    odd.Add(u"NoSuchClass", 5, u"", 0, 10, 10, 50, 14);
+    odd.Add(WC_BUTTON, IDOK, u"OK", WS_TABSTOP, 10, 30, 50, 14);
+    CDialog partial;
+    partial.SetTemplate(&odd);
+    ASSERT_TRUE(partial.CreateIndirect(odd));
+    EXPECT_EQ(partial.GetDlgItem(5), nullptr);
+    EXPECT_NE(partial.GetDlgItem(IDOK), nullptr);
+    partial.DestroyWindow();
+}
+
 }  // namespace
