@@ -9,6 +9,8 @@
 
 #include "platform/win/messages.h"
 
+using LPDRAWITEMSTRUCT = DRAWITEMSTRUCT*;
+
 
 // ---------------------------------------------------------------- class names
 inline constexpr const char16_t* WC_BUTTON = u"Button";

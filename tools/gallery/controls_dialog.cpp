@@ -92,6 +92,12 @@ private:
 
 }  // namespace
 
+int RunControlsDialog() {
+    DialogTemplate t = GalleryTemplate();
+    GalleryDialog dlg(&t);
+    return int(dlg.DoModal());
+}
+
 bool WriteControlsScreenshot(const std::string& path, std::string* error) {
     HeadlessScreen screen(CSize(900, 700));
     DialogTemplate t = GalleryTemplate();

@@ -8,3 +8,6 @@
 // Shows the dialog on a virtual screen and writes the dialog (with its
 // dropped list) as a PNG. False, with error set, on failure.
 bool WriteControlsScreenshot(const std::string& path, std::string* error = nullptr);
+// Runs the dialog modally on the window system already started (a real
+// display); returns when it is closed.
+int RunControlsDialog();
