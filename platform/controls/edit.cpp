@@ -22,7 +22,7 @@ struct EditState {
     bool selecting = false;
     int desiredX = -1;   // kept across Up/Down
     int barMax = -1, barPage = -1, barPos = -1;
-    bool vbar = false;   // created with WS_VSCROLL (the bar hides itself when all fits)
+    bool vbar = false;   // created with WS_VSCROLL
 };
 using EditStates = ControlStateTable<EditState>;
 
@@ -748,7 +748,8 @@ void CEdit::UpdateScrollBar() {
     s.barPage = page;
     s.barPos = s.firstLine;
     SCROLLINFO si;
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    // The bar stays, disabled, while all the text fits, as edit boxes show it.
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
     si.nMin = 0;
     si.nMax = mx;
     si.nPage = UINT(page);

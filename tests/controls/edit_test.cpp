@@ -202,6 +202,8 @@ TEST_F(Edits, EnterMakesANewLineOnlyWithWantReturn) {
 TEST_F(Edits, MultiLineTextWrapsAndScrollsWithItsBar) {
     t.Add(WC_EDIT, 1, u"", WS_TABSTOP | WS_BORDER | ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL, 10, 10, 80, 40);
     CEdit* e = Open(1);
+    e->SetWindowText(u"short");
+    EXPECT_TRUE(e->GetStyle() & WS_VSCROLL) << "the bar shows, disabled, while the text fits";
     e->SetWindowText(u"the quick brown fox jumps over the lazy dog again and again");
     screen.RunUntilIdle();
     int lines = e->GetLineCount();
