@@ -41,12 +41,16 @@ TEST_F(Dialog, ControlsSitInDialogUnitsAndTabFollowsTheTemplate) {
 
     // Focus starts on the first tab stop; Tab skips the label and the disabled box.
     EXPECT_EQ(CWnd::GetFocus(), dlg.GetDlgItem(102));
+    dlg.SetDlgItemText(101, u"abc");
     std::vector<int> forward;
     for (int i = 0; i < 5; ++i) {
         screen.Key(VK_TAB);
         forward.push_back(CWnd::GetFocus()->GetDlgCtrlID());
     }
     EXPECT_EQ(forward, (std::vector<int>{101, 103, IDOK, IDCANCEL, 102}));
+    int a = 0, b = 0;
+    dynamic_cast<CEdit*>(dlg.GetDlgItem(101))->GetSel(a, b);
+    EXPECT_EQ(std::make_pair(a, b), std::make_pair(0, 3)) << "tabbing into an edit selects its text";
     std::vector<int> backward;
     screen.KeyDown(VK_SHIFT);
     for (int i = 0; i < 3; ++i) {
