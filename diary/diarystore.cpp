@@ -45,10 +45,10 @@ std::string CDiaryStore::ColourPath() const { return ToUtf8(m_dataDir + kColourF
 
 void CDiaryStore::Tell(const std::string& text) { m_view.ShowMessage(FromUtf8(text), kCaption); }
 
-CDiaryStore::ReadOutcome CDiaryStore::PrepareForReading(const std::string& path) {
+CDiaryStore::ReadOutcome CDiaryStore::PrepareForReading(const std::string& path, const char* consequence) {
     if (!fileio::Exists(path)) return ReadOutcome::Missing;
     if (fileio::Result r = fileio::ResetAttributes(path); !r.ok()) {
-        Tell("Cannot make \"" + path + "\" writable (" + r.Describe() + "). It was not read.");
+        Tell("Cannot make \"" + path + "\" writable (" + r.Describe() + "). It was not read." + consequence);
         return ReadOutcome::Failed;
     }
     return ReadOutcome::Ready;
@@ -87,7 +87,7 @@ CDiaryStore::Outcome CDiaryStore::LoadDiary(CDiaryRecordList& records) {
     records.clear();
     m_damagedCopy.clear();
     const std::string path = DiaryPath();
-    switch (PrepareForReading(path)) {
+    switch (PrepareForReading(path, " Changes are not saved during this run, so the file stays as it is.")) {
     case ReadOutcome::Missing: return Outcome::Missing;
     case ReadOutcome::Failed:
         m_bHoldSaves = true;  // the file is there but unread: a save now would replace it with less
@@ -135,7 +135,7 @@ CDiaryStore::Outcome CDiaryStore::SaveDiary(const CDiaryRecordList& records) {
 
 CDiaryStore::Outcome CDiaryStore::LoadColours() {
     const std::string path = ColourPath();
-    switch (PrepareForReading(path)) {
+    switch (PrepareForReading(path, "")) {
     case ReadOutcome::Missing: return Outcome::Missing;
     case ReadOutcome::Failed: return Outcome::Failed;
     case ReadOutcome::Ready: break;

@@ -51,8 +51,9 @@ public:
 
 private:
     enum class ReadOutcome { Ready, Missing, Failed };
-    // Whether the file is there, with its attributes reset; Failed has told the user.
-    ReadOutcome PrepareForReading(const std::string& path);
+    // Whether the file is there, with its attributes reset; Failed has told the
+    // user, adding `consequence` to the message.
+    ReadOutcome PrepareForReading(const std::string& path, const char* consequence);
     // Writes the bytes `produce` gives through a crash-safe replacement of `path`.
     using Producer = std::function<fileio::Result(fileio::AtomicFile& file)>;
     Outcome WriteDataFile(const std::string& path, const Producer& produce);
