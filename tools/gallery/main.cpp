@@ -56,7 +56,7 @@ private:
     void OnPaint() {
         static const int kColours[] = {COLOR_BTNFACE,    COLOR_BTNSHADOW,  COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW,
                                        COLOR_WINDOW,     COLOR_WINDOWTEXT, COLOR_HIGHLIGHT,    COLOR_ACTIVECAPTION,
-                                       COLOR_INFOBK,     COLOR_GRAYTEXT,   COLOR_SCROLLBAR,    COLOR_BACKGROUND};
+                                       COLOR_INFOBK,     COLOR_GRAYTEXT,   COLOR_SCROLLBAR,    COLOR_INFOTEXT};
         CPaintDC dc(this);
         CRect rc;
         GetClientRect(&rc);
