@@ -23,6 +23,11 @@ struct EditState {
     int desiredX = -1;   // kept across Up/Down
     int barMax = -1, barPage = -1, barPos = -1;
     bool vbar = false;   // created with WS_VSCROLL
+    // The last wrapping, reused while text, width and style stay the same.
+    CString layoutText;
+    int layoutWidth = -1;
+    DWORD layoutStyle = 0;
+    std::vector<std::pair<int, int>> layout;
 };
 using EditStates = ControlStateTable<EditState>;
 
@@ -516,8 +521,18 @@ bool CEdit::Insert(CString t, bool undoable) {
         CString after = s.text.substr(std::size_t(hi));
         MeasureDC dc(this);
         int width = FormatRect().Width();
+        // The longest prefix that fits, by halving (a long paste stays quick).
+        auto fits = [&](std::size_t k) { return dc.GetTextExtent(before + t.substr(0, k) + after).cx <= width; };
         std::size_t n = t.size();
-        while (n > 0 && dc.GetTextExtent(before + t.substr(0, n) + after).cx > width) --n;
+        if (!fits(n)) {
+            std::size_t lo = 0, hi = n;   // fits(lo) holds or lo is 0; fits(hi) fails
+            while (hi - lo > 1) {
+                std::size_t mid = lo + (hi - lo) / 2;
+                if (fits(mid)) lo = mid;
+                else hi = mid;
+            }
+            n = lo;
+        }
         if (n < t.size()) {
             t.resize(n);
             NotifyParent(this, EN_MAXTEXT);
@@ -628,7 +643,8 @@ int CEdit::TextWidth(int from, int to) const {
 }
 
 std::vector<CEdit::Line> CEdit::Layout() const {
-    const CString& t = S().text;
+    EditState& st = S();
+    const CString& t = st.text;
     std::vector<Line> lines;
     if (!Multi()) {
         lines.push_back({0, int(t.size())});
@@ -636,7 +652,17 @@ std::vector<CEdit::Line> CEdit::Layout() const {
     }
     bool wrap = !(GetStyle() & ES_AUTOHSCROLL);
     int width = FormatRect().Width();
+    if (st.layoutWidth == width && st.layoutStyle == GetStyle() && st.layoutText == t) {
+        for (auto& l : st.layout) lines.push_back({l.first, l.second});
+        return lines;
+    }
     MeasureDC dc(this);
+    auto measure = [&](int from, int count) {
+        return dc.GetTextExtent(std::u16string_view(t).substr(std::size_t(from), std::size_t(count))).cx;
+    };
+    // Every glyph is at least a pixel wide, so no line holds more characters
+    // than the box has pixels: measuring stays bounded on long paragraphs.
+    int maxChars = std::max(1, width) + 1;
     int n = int(t.size());
     int p = 0;
     for (;;) {
@@ -644,12 +670,13 @@ std::vector<CEdit::Line> CEdit::Layout() const {
         while (e < n && t[std::size_t(e)] != u'\r' && t[std::size_t(e)] != u'\n') ++e;
         // One paragraph [p, e), wrapped.
         int s = p;
-        while (wrap && s < e && dc.GetTextExtent(std::u16string_view(t).substr(std::size_t(s), std::size_t(e - s))).cx > width) {
-            // The longest prefix that fits, by halving.
-            int lo = 1, hi = e - s;
+        while (wrap && s < e) {
+            int span = std::min(e - s, maxChars);
+            if (span == e - s && measure(s, span) <= width) break;   // the rest fits
+            int lo = 1, hi = span;   // the longest prefix that fits, by halving
             while (lo < hi) {
                 int mid = (lo + hi + 1) / 2;
-                if (dc.GetTextExtent(std::u16string_view(t).substr(std::size_t(s), std::size_t(mid))).cx <= width) lo = mid;
+                if (measure(s, mid) <= width) lo = mid;
                 else hi = mid - 1;
             }
             int cut = s + lo;
@@ -666,6 +693,11 @@ std::vector<CEdit::Line> CEdit::Layout() const {
         if (e >= n) break;
         p = e + ((t[std::size_t(e)] == u'\r' && e + 1 < n && t[std::size_t(e + 1)] == u'\n') ? 2 : 1);
     }
+    st.layoutText = t;
+    st.layoutWidth = width;
+    st.layoutStyle = GetStyle();
+    st.layout.clear();
+    for (auto& l : lines) st.layout.emplace_back(l.start, l.end);
     return lines;
 }
 

@@ -155,10 +155,13 @@ TEST_F(Edits, WithoutAutoScrollTypingStopsAtTheBoxWidth) {
     CRect rc;
     fixed->GetClientRect(&rc);
     EXPECT_LE(dc.GetTextExtent(fixed->GetWindowText()).cx, rc.Width());
-    // A paste takes only what fits, too.
-    screen.backend().SetClipboardText(u"WWWWWWWWWW");
+    // A paste takes only what fits, too, however long it is.
+    screen.backend().SetClipboardText(CString(20000, u'W'));
     Chord(VK_CONTROL, 'V');
     EXPECT_EQ(fixed->GetWindowTextLength(), kept);
+    fixed->SetWindowText(u"");
+    Chord(VK_CONTROL, 'V');
+    EXPECT_EQ(fixed->GetWindowTextLength(), kept) << "an empty box takes as much as typing gave";
 
     dlg.GotoDlgCtrl(scrolling);
     screen.Type(many);
@@ -222,6 +225,16 @@ TEST_F(Edits, MultiLineTextWrapsAndScrollsWithItsBar) {
         if (l > 0) {
             EXPECT_NE(text[std::size_t(a) - 1], u'\n') << "wrapped lines add no break characters";
         }
+    }
+    // A word longer than the box breaks inside the word; nothing is lost.
+    CString longWord(300, u'm');
+    e->SetWindowText(longWord);
+    EXPECT_GT(e->GetLineCount(), 3);
+    EXPECT_EQ(e->GetWindowText(), longWord);
+    for (int l = 0; l < e->GetLineCount(); ++l) {
+        int n = int(e->SendMessage(EM_LINELENGTH, WPARAM(e->LineIndex(l))));
+        EXPECT_GT(n, 0);
+        EXPECT_LE(dc.GetTextExtent(CString(std::size_t(n), u'm')).cx, rc.Width() - 4);
     }
     // Typing many lines scrolls down; the bar's range covers all of them.
     e->SetWindowText(u"");
