@@ -184,4 +184,82 @@ TEST_F(Buttons, BitmapButtonShowsTheFaceOfItsState) {
     EXPECT_EQ(PixelIn(&button, CPoint(4, 4)), RGB(90, 90, 90));
 }
 
+// The way the program's skinned buttons use the base: hover holds the
+// capture, the handlers set the highlight and then call the default
+// processing, which must still click exactly once on a release inside.
+class HoverButton : public CBitmapButton {
+public:
+    int state = 0;
+    bool tracking = false;
+    LRESULT WindowProc(UINT m, WPARAM w, LPARAM l) override {
+        switch (m) {
+        case WM_MOUSEMOVE: {
+            LRESULT r = CBitmapButton::WindowProc(m, w, l);
+            CRect rc;
+            GetClientRect(&rc);
+            CPoint pt(GET_X_LPARAM(l), GET_Y_LPARAM(l));
+            if (!(tracking && GetCapture() == this) && state == 0) {
+                tracking = true;
+                state = 2;
+                SetCapture();
+            } else if (state == 2 && !rc.PtInRect(pt)) {
+                state = 0;
+                tracking = false;
+                ::ReleaseCapture();
+            }
+            return r;
+        }
+        case WM_LBUTTONDOWN:
+            state = 1;
+            SendMessage(BM_SETSTATE, 1);
+            return CBitmapButton::WindowProc(m, w, l);
+        case WM_LBUTTONUP: {
+            state = 1;
+            SendMessage(BM_SETSTATE, 1);
+            LRESULT r = CBitmapButton::WindowProc(m, w, l);
+            state = 0;
+            SendMessage(BM_SETSTATE, 0);
+            return r;
+        }
+        default:
+            return CBitmapButton::WindowProc(m, w, l);
+        }
+    }
+};
+
+TEST_F(Buttons, HoverCaptureAndTheDefaultProcessingClickOnce) {
+    t.Add(WC_BUTTON, 20, u"New", WS_TABSTOP | BS_OWNERDRAW, 20, 20, 50, 14);
+    HoverButton button;
+    dlg.exchange = [&](CDataExchange* dx) { DDX_Control(dx, 20, button); };
+    Open();
+    CRect r;
+    button.GetWindowRect(&r);
+    CPoint in = r.CenterPoint(), out(r.right + 30, r.bottom + 30);
+    screen.Move(in);
+    EXPECT_EQ(button.state, 2);
+    EXPECT_EQ(CWnd::GetCapture(), &button) << "hovering holds the capture";
+    screen.Move(out);
+    EXPECT_EQ(button.state, 0);
+    EXPECT_EQ(CWnd::GetCapture(), nullptr);
+    struct Case {
+        CPoint release;
+        int clicks;
+    } cases[] = {{in, 1}, {out, 0}};
+    int total = 0;
+    for (const Case& c : cases) {
+        screen.Advance(1000);
+        screen.Move(in);
+        screen.Press();
+        EXPECT_EQ(button.state, 1);
+        screen.Move(c.release);
+        screen.Release();
+        total += c.clicks;
+        EXPECT_EQ(dlg.Count(20, BN_CLICKED), total);
+        EXPECT_EQ(button.state, 0);
+        EXPECT_FALSE(button.GetState() & BST_PUSHED);
+        screen.Move(out);
+        EXPECT_EQ(CWnd::GetCapture(), nullptr);
+    }
+}
+
 }  // namespace
