@@ -53,15 +53,22 @@ TextArena& Arena() {
 
 size_t BlockBytes(size_t length, bool wide) { return sizeof(uint32_t) + length * (wide ? 2 : 1); }
 
+// Under the address sanitizer every text is its own allocation (see the cell pool).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr size_t kArenaLimit = 0;
+#else
+constexpr size_t kArenaLimit = kMaxSmall;
+#endif
+
 void* Allocate(size_t bytes) {
-    if (bytes <= kMaxSmall) return Arena().take(bytes);
+    if (bytes <= kArenaLimit) return Arena().take(bytes);
     void* p = std::malloc(bytes);
     if (!p) throw std::bad_alloc();
     return p;
 }
 
 void Release(void* p, size_t bytes) {
-    if (bytes <= kMaxSmall) Arena().give(p, bytes);
+    if (bytes <= kArenaLimit) Arena().give(p, bytes);
     else std::free(p);
 }
 

@@ -53,14 +53,22 @@ CellPool& Pool() {
 
 }  // namespace
 
+// Under the address sanitizer every cell is its own allocation, so a use
+// after free is caught rather than hidden by slot reuse.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPoolCells = false;
+#else
+constexpr bool kPoolCells = true;
+#endif
+
 void* CCellData::operator new(std::size_t size) {
-    if (size != sizeof(CCellData)) return ::operator new(size);
+    if (!kPoolCells || size != sizeof(CCellData)) return ::operator new(size);
     return Pool().take(size);
 }
 
 void CCellData::operator delete(void* p, std::size_t size) {
     if (!p) return;
-    if (size != sizeof(CCellData)) {
+    if (!kPoolCells || size != sizeof(CCellData)) {
         ::operator delete(p);
         return;
     }

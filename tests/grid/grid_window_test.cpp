@@ -400,3 +400,100 @@ TEST_F(GridWindow, HeadingInTheFocusColumnIsSemibold) {
 }
 
 }  // namespace
+
+namespace {
+
+// Counts the scroll messages that reach the grid.
+class CountingGrid : public CGridCtrl {
+public:
+    int vertical = 0, horizontal = 0;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_VSCROLL) ++vertical;
+        if (message == WM_HSCROLL) ++horizontal;
+        return CGridCtrl::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST(GridScrollIntoView, LineMessagesPerRowOfDifference) {
+    HeadlessScreen screen{CSize(400, 300)};
+    CWnd top;
+    top.CreateEx(0, nullptr, u"t", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
+    screen.RunUntilIdle();
+    CountingGrid grid;
+    ASSERT_TRUE(grid.Create(CRect(0, 0, 300, 200), &top, 200, WS_CHILD | WS_VISIBLE));
+    grid.SetRows(30);
+    grid.SetColumns(4);   // narrow enough for no horizontal bar: the client stays 200 high
+    grid.SetFixedRows(1);
+    grid.SetFixedColumns(1);
+    for (int r = 0; r < 30; ++r) grid.SetRowPixels(r, 20);
+    for (int c = 0; c < 4; ++c) grid.SetColumnPixels(c, 50);
+    grid.SetRowPixels(13, 25);
+    grid.UpdateScrollBars();
+    screen.RunUntilIdle();
+    CRect client;
+    grid.GetClientRect(&client);
+    ASSERT_EQ(client.bottom, 200);
+    ASSERT_EQ(grid.VisibleBlock().maxRow, 9);   // row 9 ends exactly at the bottom
+
+    struct Case { int row; int messages; int firstRow; };
+    const Case cases[] = {
+        {12, 3, 4},   // three below the view, then wholly visible
+        {13, 5, 6},   // four below, still cut by 5 pixels: one more
+        {9, 0, 1},    // already in view
+    };
+    for (const Case& c : cases) {
+        grid.SendMessage(WM_VSCROLL, SB_TOP, 0);
+        grid.vertical = 0;
+        grid.ScrollCellIntoView(c.row, 1);
+        EXPECT_EQ(grid.vertical, c.messages) << c.row;
+        EXPECT_EQ(grid.horizontal, 0);
+        EXPECT_EQ(grid.FirstScrolledCell().row, c.firstRow) << c.row;
+        CRect cell;
+        ASSERT_TRUE(grid.CellBounds(c.row, 1, &cell));
+        EXPECT_LT(cell.bottom, client.bottom) << c.row;
+    }
+    // Back up: one line-up per row of difference.
+    grid.ScrollCellIntoView(13, 1);
+    ASSERT_EQ(grid.FirstScrolledCell().row, 6);
+    grid.vertical = 0;
+    grid.ScrollCellIntoView(2, 1);
+    EXPECT_EQ(grid.vertical, 4);
+    EXPECT_EQ(grid.FirstScrolledCell().row, 2);
+}
+
+TEST(GridHorizontalScroll, LinesMoveByTheColumnBesideTheFixedOnes) {
+    HeadlessScreen screen{CSize(400, 300)};
+    CWnd top;
+    top.CreateEx(0, nullptr, u"t", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
+    screen.RunUntilIdle();
+    CGridCtrl grid;
+    ASSERT_TRUE(grid.Create(CRect(0, 0, 300, 200), &top, 200, WS_CHILD | WS_VISIBLE));
+    grid.SetRows(3);
+    grid.SetColumns(10);
+    grid.SetFixedColumns(1);
+    for (int c = 0; c < 10; ++c) grid.SetColumnPixels(c, 40 + c);
+    grid.UpdateScrollBars();
+    screen.RunUntilIdle();
+    EXPECT_EQ(grid.horzScrollMax, grid.TotalWidth() - grid.FixedColumnsWidth() - 1);
+    grid.SendMessage(WM_HSCROLL, SB_LINELEFT, 0);
+    EXPECT_EQ(grid.ScrollPosition(SB_HORZ), 0);
+    grid.SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+    EXPECT_EQ(grid.ScrollPosition(SB_HORZ), 41);
+    grid.SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+    EXPECT_EQ(grid.ScrollPosition(SB_HORZ), 83);
+    EXPECT_EQ(grid.FirstScrolledCell().col, 3);
+    grid.SendMessage(WM_HSCROLL, SB_LINELEFT, 0);
+    EXPECT_EQ(grid.ScrollPosition(SB_HORZ), 41);
+    grid.SendMessage(WM_HSCROLL, SB_RIGHT, 0);
+    SCROLLINFO si;
+    ASSERT_TRUE(grid.GetScrollInfo(SB_HORZ, &si, SIF_ALL));
+    EXPECT_EQ(grid.ScrollPosition(SB_HORZ), si.nMax - int(si.nPage) + 1) << "the last column at the right edge";
+    grid.SendMessage(WM_HSCROLL, SB_LEFT, 0);
+    EXPECT_EQ(grid.ScrollPosition(SB_HORZ), 0);
+    // Inside the first non-fixed column: the second one shows first.
+    grid.SetScrollPosition(SB_HORZ, 25);
+    EXPECT_EQ(grid.FirstScrolledCell().col, 2);
+    grid.SetScrollPosition(SB_HORZ, 0);
+}
+
+}  // namespace
