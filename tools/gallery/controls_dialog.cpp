@@ -1,5 +1,7 @@
 #include "tools/gallery/controls_dialog.h"
 
+#include <cstdio>
+
 #include "platform/base/timefmt.h"
 #include "platform/controls/button.h"
 #include "platform/controls/combobox.h"
@@ -7,7 +9,6 @@
 #include "platform/controls/dialog.h"
 #include "platform/controls/edit.h"
 #include "platform/gfx/png.h"
-#include "platform/win/headless_screen.h"
 #include "platform/win/user.h"
 
 namespace {
@@ -90,42 +91,24 @@ private:
     CBitmapButton m_face;
 };
 
-}  // namespace
-
-int RunControlsDialog() {
-    DialogTemplate t = GalleryTemplate();
-    GalleryDialog dlg(&t);
-    return int(dlg.DoModal());
+// The states a user meets: the weather list dropped down with an item
+// highlighted, a ticked box, text in every edit.
+void ShowOpenList(CDialog& dlg) {
+    auto* weather = dynamic_cast<CComboBox*>(dlg.GetDlgItem(kWeather));
+    dlg.GotoDlgCtrl(weather);
+    weather->ShowDropDown(TRUE);
+    for (int i = 0; i < 2; ++i) weather->SendMessage(WM_KEYDOWN, VK_DOWN);
 }
 
-bool WriteControlsScreenshot(const std::string& path, std::string* error) {
-    HeadlessScreen screen(CSize(900, 700));
-    DialogTemplate t = GalleryTemplate();
-    GalleryDialog dlg(&t);
-    if (!dlg.CreateIndirect(t)) {
-        if (error) *error = "the dialog could not be made";
-        return false;
-    }
-    screen.RunUntilIdle();
-    // The states a user meets: a selection with the caret in the title, the
-    // weather list dropped with the pointer on an item.
-    auto* title = dynamic_cast<CEdit*>(dlg.GetDlgItem(kTitle));
-    dlg.GotoDlgCtrl(title);
-    title->SetSel(0, 12);
-    auto* weather = dynamic_cast<CComboBox*>(dlg.GetDlgItem(kWeather));
-    CRect wr;
-    weather->GetWindowRect(&wr);
-    screen.Click(wr.CenterPoint().x, wr.CenterPoint().y);
-    screen.Move(wr.left + 12, wr.bottom + 5 * weather->GetItemHeight() + weather->GetItemHeight() / 2);
-    screen.RunUntilIdle();
-
+bool WriteShot(CDialog& dlg, const std::string& path, std::string* error) {
     CRect area;
     dlg.GetWindowRect(&area);
+    auto* weather = dynamic_cast<CComboBox*>(dlg.GetDlgItem(kWeather));
     CRect dropped;
     weather->GetDroppedControlRect(&dropped);
     area = area.united(dropped).inflated(8, 8);
     Surface whole;
-    if (!GetBackend()->CaptureScreen(&whole)) {
+    if (!GetBackend() || !GetBackend()->CaptureScreen(&whole)) {
         if (error) *error = "the screen could not be read";
         return false;
     }
@@ -133,6 +116,29 @@ bool WriteControlsScreenshot(const std::string& path, std::string* error) {
     Surface shot(area.Width(), area.Height());
     for (int y = 0; y < area.Height(); ++y)
         for (int x = 0; x < area.Width(); ++x) shot.setPixel(x, y, whole.pixel(area.left + x, area.top + y));
-    dlg.DestroyWindow();
     return WritePng(shot, path, error);
+}
+
+}  // namespace
+
+int RunControlsPage(const std::string& shot) {
+    DialogTemplate t = GalleryTemplate();
+    GalleryDialog dlg(&t);
+    if (shot.empty()) return dlg.DoModal() < 0 ? 1 : 0;
+    if (!dlg.CreateIndirect(t)) {
+        std::fprintf(stderr, "gallery: the dialog could not be made\n");
+        return 1;
+    }
+    RunUntilIdle();
+    ShowOpenList(dlg);
+    RunUntilIdle();
+    std::string error;
+    bool ok = WriteShot(dlg, shot, &error);
+    dlg.DestroyWindow();
+    if (!ok) {
+        std::fprintf(stderr, "gallery: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", shot.c_str());
+    return 0;
 }
