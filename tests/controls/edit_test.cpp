@@ -292,4 +292,21 @@ TEST_F(Edits, DisabledBoxesLookDisabledAndTakeNoInput) {
     EXPECT_EQ(Clipboard(), u"keep");
 }
 
+TEST_F(Edits, TheCaretShowsOnlyWithTheFocus) {
+    t.Add(WC_EDIT, 1, u"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 10, 10, 100, 14);
+    t.Add(WC_EDIT, 2, u"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 10, 30, 100, 14);
+    CEdit* e = Open(1);
+    CRect rc;
+    e->GetClientRect(&rc);
+    auto caretColumn = [&](int x) {
+        int dark = 0;
+        for (int y = 0; y < rc.Height(); ++y) dark += PixelIn(e, CPoint(x, y)) == GetSysColor(COLOR_WINDOWTEXT);
+        return dark;
+    };
+    EXPECT_GE(caretColumn(2), rc.Height() / 2) << "an empty focused box shows the caret at its left";
+    dlg.GotoDlgCtrl(dlg.GetDlgItem(2));
+    screen.RunUntilIdle();
+    EXPECT_EQ(caretColumn(2), 0) << "no caret without the focus";
+}
+
 }  // namespace
