@@ -163,6 +163,21 @@ TEST_F(X11Input, CursorsMadeFromMasksAndColourImagesAreInstalled) {
         for (auto& [p, want] : c.pixels)
             EXPECT_EQ(shown.argb[std::size_t(p.y * shown.width + p.x)], want) << p.x << "," << p.y;
     }
+    // The standard shapes come from the cursor font: an arrow and an I-beam
+    // are different images, and neither is the last one we made.
+    std::vector<CursorImage> standard;
+    for (int id : {IDC_ARROW, IDC_IBEAM}) {
+        w.cursor = LoadCursor(nullptr, id);
+        at += 10;
+        ASSERT_EQ(RunTool("xdotool mousemove " + std::to_string(at) + " 300"), 0);
+        ASSERT_TRUE(PumpUntil([&] { return GetCursor() == w.cursor; }));
+        m_x11->Sync();
+        standard.emplace_back();
+        ASSERT_TRUE(m_peer->CurrentCursor(&standard.back()));
+        EXPECT_FALSE(standard.back().argb.empty());
+        EXPECT_NE(standard.back().width, 8) << "not the colour cursor";
+    }
+    EXPECT_NE(standard[0].argb, standard[1].argb);
 }
 
 TEST_F(X11Input, AConfinedPointerStaysInsideItsRectangle) {
