@@ -41,6 +41,13 @@ TEST_F(X11Input, ClicksAndTypedTextReachTheRightWindows) {
     EXPECT_EQ(shifted->client, CPoint(129, 69));
     EXPECT_TRUE(shifted->flags & MK_SHIFT) << "the modifier held during the click";
     EXPECT_FALSE(GetKeyState(VK_SHIFT) & 0x8000) << "and released after it";
+
+    // Two quick clicks are a double click for a class that asks for them.
+    left.clicks.clear();
+    tool = SpawnTool("xdotool mousemove 200 200 click --repeat 2 --delay 80 1");
+    ASSERT_TRUE(PumpUntilFinished(tool));
+    ASSERT_TRUE(PumpUntil([&] { return left.clicks.size() >= 4; }));
+    EXPECT_EQ(left.clicks[2].msg, UINT(WM_LBUTTONDBLCLK));
 }
 
 TEST_F(X11Input, KeysArriveAsVirtualKeyCodes) {
