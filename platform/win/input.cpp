@@ -159,6 +159,15 @@ bool RouteMouse(const RawEvent& e, MSG* out) {
             s.leaveTracked = nullptr;
         }
         if (target && !IsEnabledRec(TopLevelOf(target))) {
+            // A press on a window a modal dialog disabled brings the dialog forward.
+            if (e.kind == RawEventKind::ButtonDown) {
+                HWND owner = TopLevelOf(target)->hwnd;
+                for (HWND t : s.topLevels)
+                    if (WindowRec* o = Rec(t); o && o->owner == owner && IsVisibleRec(o) && IsEnabledRec(o)) {
+                        SetActiveWindow(t);
+                        break;
+                    }
+            }
             SetCursor(LoadCursor(nullptr, IDC_ARROW));
             return false;
         }

@@ -126,6 +126,18 @@ TEST_F(Loop, NestedModalLoopsReturnTheirOwnCodes) {
     EXPECT_EQ(depthInside, 2);
     EXPECT_EQ(ModalLoopDepth(), 0);
 
+    // While the dialog runs with its owner disabled, a press on the owner
+    // reaches nobody and brings the dialog forward.
+    ProbeWnd other(&journal, "O");
+    ASSERT_TRUE(other.CreateEx(0, u"Probe", u"", WS_POPUP | WS_VISIBLE, CRect(600, 600, 700, 700), nullptr, 0));
+    top.EnableWindow(FALSE);
+    journal.Clear();
+    screen.Click(350, 250);
+    EXPECT_EQ(journal.Count("T", WM_LBUTTONDOWN), 0);
+    EXPECT_EQ(journal.Count("T", WM_SETCURSOR), 0);
+    EXPECT_EQ(CWnd::GetActiveWindow(), &dialog);
+    top.EnableWindow(TRUE);
+
     // Ended before it started: returns at once with that code.
     dialog.EndModalLoop(5);
     EXPECT_EQ(dialog.RunModalLoop(), 5);
