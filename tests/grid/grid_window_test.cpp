@@ -497,3 +497,26 @@ TEST(GridHorizontalScroll, LinesMoveByTheColumnBesideTheFixedOnes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridWindow, SystemColourBroadcastAndResize) {
+    grid.fixedBackColor = RGB(10, 20, 30);
+    const int index[] = {COLOR_WINDOW, COLOR_BTNFACE};
+    const COLORREF colours[] = {RGB(250, 240, 230), RGB(1, 2, 3)};
+    ASSERT_TRUE(SetSysColors(2, index, colours));
+    screen.RunUntilIdle();
+    EXPECT_EQ(grid.textBackColor, RGB(250, 240, 230)) << "the message reached the grid";
+    EXPECT_EQ(grid.fixedBackColor, RGB(10, 20, 30));
+    Repaint();
+    EXPECT_EQ(At(120, 85), RGB(250, 240, 230));
+    ResetSysColors();
+
+    // A smaller window: the rows overflow and the vertical range appears.
+    EXPECT_EQ(grid.vertScrollMax, 0);
+    grid.MoveWindow(0, 0, 300, 100);
+    screen.RunUntilIdle();
+    EXPECT_EQ(grid.vertScrollMax, 99) << "five scrolled rows of 20 against a shorter page";
+}
+
+}  // namespace
