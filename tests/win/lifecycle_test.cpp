@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "probe.h"
+#include "platform/gfx/syscolors.h"
 #include "platform/win/user.h"
 
 namespace {
@@ -273,6 +274,42 @@ TEST(TopLevel, StylesDecideTheDisplayFlagsAndTheStackingBand) {
     owner.DestroyWindow();
     EXPECT_FALSE(IsWindow(tip));
     EXPECT_TRUE(IsWindow(loose));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DefaultHandling, CloseTextFontAndControlColours) {
+    HeadlessScreen screen;
+    CWnd w;
+    ASSERT_TRUE(w.CreateEx(0, nullptr, u"Diary", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 100), nullptr, 0));
+    HWND h = w.m_hWnd;
+
+    // Text: WM_GETTEXT truncates to the buffer and always terminates it.
+    char16_t buf[4] = {u'x', u'x', u'x', u'x'};
+    EXPECT_EQ(w.SendMessage(WM_GETTEXT, 4, reinterpret_cast<LPARAM>(buf)), 3);
+    EXPECT_EQ(CString(buf), u"Dia");
+    EXPECT_EQ(w.SendMessage(WM_GETTEXTLENGTH), 5);
+
+    // Fonts: the default handling keeps what it is given.
+    CFont font;
+    LOGFONT lf = GetDesktopMessageFont();
+    ASSERT_TRUE(font.CreateFontIndirect(&lf));
+    w.SetFont(&font);
+    ASSERT_NE(w.GetFont(), nullptr);
+    EXPECT_EQ(w.GetFont()->GetSafeHandle(), font.GetSafeHandle());
+
+    // Control colours: a brush of the system colour for the kind of control.
+    LRESULT brush = w.SendMessage(WM_CTLCOLOREDIT, 0, 0);
+    ASSERT_NE(brush, 0);
+    EXPECT_EQ(CBrush::FromHandle(reinterpret_cast<HBRUSH>(brush))->GetColor(), GetSysColor(COLOR_WINDOW));
+
+    // The display asks the window to close: WM_CLOSE, and by default it goes.
+    screen.backend().InjectCloseRequest(1);
+    screen.RunUntilIdle();
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(screen.backend().NativeWindowCount(), 0);
 }
 
 }  // namespace
