@@ -3,6 +3,7 @@
 // counts clicks and a line of facts about the screen.
 //   gallery --screenshot FILE.png   shows it on the headless screen and writes the window as a PNG.
 //   gallery                         shows it in a window on the display ($DISPLAY).
+//   gallery --controls [...]        the same for the dialog of standard controls.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "platform/gfx/syscolors.h"
 #include "platform/win/user.h"
 #include "platform/win/wnd.h"
+#include "tools/gallery/controls_dialog.h"
 #include "tools/gallery/drawing_sheet.h"
 
 namespace {
@@ -204,7 +206,7 @@ bool WriteWindowShot(Backend& backend, const CWnd& wnd, const std::string& path,
     return WritePng(shot, path, error);
 }
 
-int Run(const std::string& shot) {
+int Run(const std::string& shot, bool controls) {
     BackendChoice choice = ChooseBackend(!shot.empty());
     if (shot.empty() && choice.headless) {
         std::fprintf(stderr, "gallery: %s; use gallery --screenshot FILE.png\n", choice.note.c_str());
@@ -213,6 +215,11 @@ int Run(const std::string& shot) {
     if (!InitWindowSystem(choice.backend.get())) {
         std::fprintf(stderr, "gallery: the window system did not start\n");
         return 1;
+    }
+    if (controls) {
+        int code = RunControlsPage(shot);
+        ShutdownWindowSystem();
+        return code;
     }
     int code = 0;
     {
@@ -251,7 +258,9 @@ int Run(const std::string& shot) {
 
 int main(int argc, char** argv) {
     std::string shot;
+    bool controls = false;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--controls") == 0) controls = true;
         if (std::strcmp(argv[i], "--screenshot") == 0) {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "gallery: --screenshot needs a file name\n");
@@ -260,5 +269,5 @@ int main(int argc, char** argv) {
             shot = argv[++i];
         }
     }
-    return Run(shot);
+    return Run(shot, controls);
 }
