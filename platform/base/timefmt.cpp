@@ -38,8 +38,8 @@ int DayOfYear(const CivilTime& t) {
     return kCumulative[(t.month - 1) % 12] + t.day + (leap && t.month > 2 ? 1 : 0);
 }
 
-void AppendField(std::string& out, const CivilTime& t, char spec) {
-    switch (spec) {
+void AppendField(std::string& out, const CivilTime& t, char field) {
+    switch (field) {
     case 'H': out += TwoDigits(t.hour); break;
     case 'M': out += TwoDigits(t.minute); break;
     case 'S': out += TwoDigits(t.second); break;
@@ -63,7 +63,7 @@ void AppendField(std::string& out, const CivilTime& t, char spec) {
     case 'x': out += TwoDigits(t.month) + "/" + TwoDigits(t.day) + "/"; AppendField(out, t, 'y'); break;
     case 'X': out += TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second); break;
     case '%': out += '%'; break;
-    default: out += '%'; out += spec; break;
+    default: out += '%'; out += field; break;
     }
 }
 
