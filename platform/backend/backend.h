@@ -55,6 +55,11 @@ enum class RawEventKind {
     CloseRequest,  // the display asks a top-level window to close
     Expose,        // the display lost the pixels of rect (window coordinates)
     FocusOut,      // the display gave the keyboard to another program
+    // Someone other than the window system (a window manager, the user
+    // through it) moved or resized a top-level window: rect is its new
+    // screen rectangle. Backends do not report the window system's own
+    // SetNativeWindowRect calls back.
+    NativeRectChanged,
 };
 
 struct RawEvent {

@@ -290,6 +290,9 @@ bool RouteRawEvent(const RawEvent& e, MSG* out) {
     case RawEventKind::Expose:
         if (WindowRec* r = TopLevelByNative(e.window)) MarkDirty(r, e.rect);
         return false;
+    case RawEventKind::NativeRectChanged:
+        if (WindowRec* r = TopLevelByNative(e.window)) TakeNativeRect(r, e.rect);
+        return false;
     case RawEventKind::FocusOut:
     case RawEventKind::None:
         return false;

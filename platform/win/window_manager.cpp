@@ -307,7 +307,7 @@ void UpdateNonClient(WindowRec* r) {
 
 namespace {
 
-void SetRectInternal(WindowRec* r, const CRect& nr, bool redraw) {
+void SetRectInternal(WindowRec* r, const CRect& nr, bool redraw, bool tellDisplay = true) {
     CRect old = r->rect;
     if (old == nr) return;
     bool sized = old.Size() != nr.Size();
@@ -317,7 +317,7 @@ void SetRectInternal(WindowRec* r, const CRect& nr, bool redraw) {
     r->rect = nr;
     if (IsTopLevel(r)) {
         if (sized && r->surface) r->surface->resize(nr.Width(), nr.Height(), ToPixel(GetSysColor(COLOR_WINDOW)));
-        Sys().backend->SetNativeWindowRect(r->native, nr);
+        if (tellDisplay) Sys().backend->SetNativeWindowRect(r->native, nr);
     }
     if (redraw || sized) {
         UINT cs = r->cls ? r->cls->wc.style : 0;
@@ -342,6 +342,14 @@ void SetRectInternal(WindowRec* r, const CRect& nr, bool redraw) {
     }
     NotifySizeChanged(r, moved, sized);
 }
+
+}  // namespace
+
+void TakeNativeRect(WindowRec* r, const CRect& screenRect) {
+    if (IsTopLevel(r)) SetRectInternal(r, screenRect, true, false);
+}
+
+namespace {
 
 void ShowInternal(WindowRec* r, bool show, bool activate) {
     bool was = (r->style & WS_VISIBLE) != 0;

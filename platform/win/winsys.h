@@ -148,6 +148,9 @@ CRect VisibleClipInSurface(const WindowRec* r, bool clientOnly);   // surface pi
 bool IsVisibleRec(const WindowRec* r);
 bool IsEnabledRec(const WindowRec* r);
 void NotifySizeChanged(WindowRec* r, bool moved, bool sized);
+// The display moved or resized a top-level window itself: the same as a
+// SetWindowPos, without asking the display again.
+void TakeNativeRect(WindowRec* r, const CRect& screenRect);
 void RestackNatives();
 void UpdateNonClient(WindowRec* r);           // after style or scroll-bar visibility change
 

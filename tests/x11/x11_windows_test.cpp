@@ -227,3 +227,65 @@ TEST_F(X11Windows, UncoveredPixelsAreShownAgainAndResizesReachTheDisplay) {
     EXPECT_EQ(onScreen, CRect(150, 180, 470, 420));
     EXPECT_TRUE(PumpUntil([&] { return shown(CPoint(460, 410)) == RGB(20, 160, 90); }, 3000));
 }
+
+namespace {
+
+// Keeps the moves and sizes the window system tells it about.
+class GeometryWnd : public TestWnd {
+public:
+    using TestWnd::TestWnd;
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override {
+        if (msg == WM_MOVE) movedTo.emplace_back(GET_X_LPARAM(l), GET_Y_LPARAM(l));
+        if (msg == WM_SIZE) sizes.emplace_back(LOWORD(l), HIWORD(l));
+        return TestWnd::WindowProc(msg, w, l);
+    }
+    std::vector<CPoint> movedTo;   // client origin on the screen
+    std::vector<CSize> sizes;      // client size
+};
+
+}  // namespace
+
+TEST_F(X11Windows, MovesAndResizesFromOutsideReachTheWindowSystem) {
+    GeometryWnd w(RGB(200, 120, 30));
+    ASSERT_TRUE(w.CreateTop(u"moved from outside", CRect(100, 100, 300, 250), WS_POPUP));
+    unsigned long xid = XId(w);
+    ASSERT_TRUE(PumpUntil([&] { return m_peer->Viewable(xid); }));
+    Settle();
+    w.movedTo.clear();
+    w.sizes.clear();
+    auto rect = [&] {
+        CRect r;
+        w.GetWindowRect(&r);
+        return r;
+    };
+
+    // Another client moves it, then makes it larger.
+    ASSERT_EQ(RunTool("xdotool windowmove " + std::to_string(xid) + " 260 180"), 0);
+    EXPECT_TRUE(PumpUntil([&] { return rect() == CRect(260, 180, 460, 330); }, 3000)) << "now " << rect().left;
+    ASSERT_FALSE(w.movedTo.empty());
+    EXPECT_EQ(w.movedTo.back(), CPoint(260, 180)) << "WM_MOVE carries the new client origin";
+    EXPECT_TRUE(w.sizes.empty()) << "a move is no resize";
+
+    ASSERT_EQ(RunTool("xdotool windowsize " + std::to_string(xid) + " 320 240"), 0);
+    EXPECT_TRUE(PumpUntil([&] { return rect() == CRect(260, 180, 580, 420); }, 3000));
+    ASSERT_FALSE(w.sizes.empty());
+    EXPECT_EQ(w.sizes.back(), CSize(320, 240));
+    CRect client;
+    w.GetClientRect(&client);
+    EXPECT_EQ(client.Size(), CSize(320, 240));
+    // The new area is painted and shown.
+    auto shown = [&](CPoint p) {
+        COLORREF c = CLR_INVALID;
+        return m_x11->ReadScreenPixel(p, &c) ? c : CLR_INVALID;
+    };
+    EXPECT_TRUE(PumpUntil([&] { return shown(CPoint(570, 410)) == RGB(200, 120, 30); }, 3000));
+
+    // Our own moves in quick succession: their notifications come back
+    // late and must not move the window back to an older place.
+    for (int i = 1; i <= 5; ++i) w.MoveWindow(100 + 20 * i, 100 + 10 * i, 300, 200);
+    Settle(300);
+    EXPECT_EQ(rect(), CRect(200, 150, 500, 350));
+    CRect onScreen;
+    ASSERT_TRUE(m_peer->RootRect(xid, &onScreen));
+    EXPECT_EQ(onScreen, CRect(200, 150, 500, 350)) << "the X window stays where we put it last";
+}

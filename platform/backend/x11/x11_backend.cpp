@@ -341,6 +341,8 @@ void X11Display::SetNativeWindowRect(NativeWindowId id, const CRect& screenRect)
     int h = std::max(1, screenRect.Height());
     bool sized = w != n->rect.Width() || h != n->rect.Height();
     n->rect = screenRect;
+    n->requested.push_back(CRect(screenRect.TopLeft(), CSize(w, h)));
+    if (n->requested.size() > 16) n->requested.pop_front();   // requests the server never answered
     XSizeHints size{};
     size.flags = USPosition | USSize | PPosition | PSize;
     size.x = screenRect.left;
@@ -361,6 +363,7 @@ void X11Display::ShowNativeWindow(NativeWindowId id, bool show) {
         XMapRaised(m_dpy, n->win);
         // A window manager may have ignored the position while unmapped.
         XMoveWindow(m_dpy, n->win, n->rect.left, n->rect.top);
+        n->requested.push_back(n->rect);
     } else {
         XUnmapWindow(m_dpy, n->win);
         n->mapped = false;

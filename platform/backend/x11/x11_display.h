@@ -19,6 +19,7 @@
 
 constexpr RawEventKind kRawExpose = RawEventKind::Expose;
 constexpr RawEventKind kRawFocusOut = RawEventKind::FocusOut;
+constexpr RawEventKind kRawNativeRectChanged = RawEventKind::NativeRectChanged;
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -77,6 +78,10 @@ private:
     struct Native {
         Window win = 0;
         CRect rect;
+        // Rectangles we asked the server for whose ConfigureNotify has not
+        // come back yet, oldest first: those notifications are our own and
+        // are not reported (a stale one would move the window back).
+        std::deque<CRect> requested;
         NativeWindowFlags flags;
         CString title;
         bool shown = false;
@@ -113,6 +118,7 @@ private:
     void TranslateKey(XKeyEvent& ke, Native* n);
     void TranslateButton(const XButtonEvent& be);
     void TranslateMotion(const XMotionEvent& me);
+    void TranslateConfigure(const XConfigureEvent& ce, NativeWindowId id, Native& n);
     void SyncModifiers(unsigned int state, UINT exceptVk);
     RawEvent& Queue(RawEventKind kind, NativeWindowId window = 0);
     CPoint ConfinedPoint(int rootX, int rootY);

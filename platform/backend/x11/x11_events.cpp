@@ -5,6 +5,7 @@
 // → virtual key, typed text) · buttons (X's middle/right swapped to ours,
 // 4/5 are the wheel) · motion (coalesced, kept inside the confinement) ·
 // Expose · WM_DELETE_WINDOW → CloseRequest · focus leaving our windows ·
+// configure notifications not caused by us → NativeRectChanged ·
 // map/destroy bookkeeping.
 #include "platform/backend/x11/x11_display.h"
 
@@ -243,6 +244,33 @@ void X11Display::TranslateMotion(const XMotionEvent& me) {
     Queue(RawEventKind::MouseMove).screenPt = p;
 }
 
+// A window manager (or any other client) may move or resize our windows;
+// the window system must hear of it. Our own requests come back as
+// notifications too, possibly after a newer request: those are dropped, or a
+// stale one would move the window back.
+void X11Display::TranslateConfigure(const XConfigureEvent& ce, NativeWindowId id, Native& n) {
+    int x = ce.x, y = ce.y;
+    if (!ce.send_event) {
+        // A real notification is relative to the parent, which is a window
+        // manager's frame when there is one; its synthetic ones are on the root.
+        Window child = 0;
+        if (!XTranslateCoordinates(m_dpy, n.win, m_root, 0, 0, &x, &y, &child)) return;
+    }
+    CRect now(CPoint(x, y), CSize(ce.width, ce.height));
+    auto own = std::find(n.requested.begin(), n.requested.end(), now);
+    if (own != n.requested.end()) {
+        n.requested.erase(n.requested.begin(), own + 1);
+        return;
+    }
+    if (now == n.rect) return;   // restacking, or nothing changed
+    // Somebody else's: what we asked for before it is overtaken.
+    n.requested.clear();
+    bool sized = now.Size() != n.rect.Size();
+    n.rect = now;
+    if (sized) ReleaseShm(n);
+    Queue(kRawNativeRectChanged, id).rect = now;
+}
+
 void X11Display::HandleXEvent(XEvent& xe) {
     if (HandleSelectionEvent(xe)) return;
     if (XFilterEvent(&xe, None)) return;   // the input method took it
@@ -288,6 +316,9 @@ void X11Display::HandleXEvent(XEvent& xe) {
             XGetInputFocus(m_dpy, &focus, &revert);
             if (!IdOf(focus)) Queue(kRawFocusOut, id);
         }
+        break;
+    case ConfigureNotify:
+        if (n && !n->gone && xe.xconfigure.window == n->win) TranslateConfigure(xe.xconfigure, id, *n);
         break;
     case MapNotify:
         if (n) {
