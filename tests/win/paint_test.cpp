@@ -111,6 +111,27 @@ TEST_F(Paint, ChildrenStayOnTopWhenTheirParentRepaints) {
     EXPECT_EQ(screen.Pixel(175, 175), Stripe(75));
 }
 
+TEST_F(Paint, AChildThatPaintedAtOnceIsNotLostUnderItsParentsLaterPaint) {
+    ProbeWnd child(&journal, "C"), above(&journal, "A");
+    child.handler = Filler(RGB(0, 200, 0));
+    above.handler = Filler(RGB(0, 0, 220));
+    ASSERT_TRUE(child.Create(u"Probe", u"", WS_VISIBLE, CRect(50, 50, 100, 100), &striped, 1));
+    ASSERT_TRUE(above.Create(u"Probe", u"", WS_VISIBLE, CRect(90, 90, 120, 120), &striped, 2));
+    screen.RunUntilIdle();
+    journal.Clear();
+    // As a button pressed in the same turn its dialog repaints: the parent
+    // is invalid, the children paint now, the parent paints at the idle.
+    striped.Invalidate();
+    child.UpdateWindow();
+    above.UpdateWindow();
+    screen.RunUntilIdle();
+    EXPECT_EQ(journal.Names({WM_PAINT}),
+              (std::vector<std::string>{"C:PAINT", "A:PAINT", "S:PAINT", "A:PAINT", "C:PAINT"}));
+    EXPECT_EQ(screen.Pixel(175, 175), RGB(0, 200, 0));
+    EXPECT_EQ(screen.Pixel(215, 215), RGB(0, 0, 220)) << "the later sibling stays on top";
+    EXPECT_EQ(screen.Pixel(145, 145), Stripe(45));
+}
+
 TEST_F(Paint, DrawingOutsidePaintIsShownWithoutAPaintMessage) {
     {
         CClientDC dc(&striped);
