@@ -193,7 +193,6 @@ BOOL CDialog::CreateFromTemplate(const DialogTemplate& tmpl, CWnd* owner) {
     SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), 0);
 
     HWND self = m_hWnd;
-    std::vector<HWND> groupBoxes;
     for (const DialogItemTemplate& item : tmpl.controls) {
         CRect ip = DialogUnitsToPixels(item.place, m_baseUnits);
         DWORD cs = item.style | WS_CHILD | (item.hidden ? 0 : WS_VISIBLE);
@@ -212,13 +211,7 @@ BOOL CDialog::CreateFromTemplate(const DialogTemplate& tmpl, CWnd* owner) {
         for (const CString& s : item.items) ::SendMessage(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
         if (CompareNoCase(item.className, WC_BUTTON) == 0 && (item.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
             m_defId = UINT(item.id);
-        if (CompareNoCase(item.className, WC_BUTTON) == 0 && (item.style & BS_TYPEMASK) == BS_GROUPBOX)
-            groupBoxes.push_back(h);
     }
-
-    // Group boxes lie under the controls they frame, so the mouse finds those.
-    for (HWND g : groupBoxes)
-        if (CWnd* w = CWnd::FromHandle(g)) w->SetWindowPos(&wndBottom, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     CWnd* first = GetNextDlgTabItem(nullptr);
     BOOL setFocus = BOOL(SendMessage(WM_INITDIALOG, reinterpret_cast<WPARAM>(first ? first->m_hWnd : nullptr), 0));

@@ -3,7 +3,7 @@
 // Call flow of one raw mouse event: RouteRawEvent → pointer position and
 // button state → target (the capture window, else HitTest: deepest visible
 // enabled window, WM_NCHITTEST from the inside out, HTTRANSPARENT passes to
-// the parent) → WM_MOUSEACTIVATE and activation for presses on an inactive
+// the next window beneath: lower siblings, then the parent) → WM_MOUSEACTIVATE and activation for presses on an inactive
 // window → WM_SETCURSOR → double-click synthesis (CS_DBLCLKS) → the client or
 // non-client message, queued as input.
 //
@@ -58,29 +58,34 @@ WindowRec* TopLevelByNative(NativeWindowId id) {
     return nullptr;
 }
 
-// The deepest visible window under a screen point inside r, descending
-// through children; disabled children are passed over (their parent gets
-// the input, as on the platform).
-WindowRec* DeepestAt(WindowRec* r, CPoint screenPt) {
-    for (;;) {
-        CPoint co = ClientOriginOnScreen(r);
-        CPoint local(screenPt.x - co.x, screenPt.y - co.y);
-        if (!ClientRectOf(r).PtInRect(local)) return r;
-        WindowRec* next = nullptr;
-        for (HWND k : r->children) {
+// The window under a screen point within r (the point is inside r's
+// window rectangle): the topmost visible enabled child containing it, tried
+// in depth first; a window answering HTTRANSPARENT lets the search go on
+// with the next window beneath the point (a sibling lower in the z-order,
+// then the parent). Disabled children are passed over, so their parent gets
+// the input, as on the platform. nullptr when r and all beneath it in r are
+// transparent.
+WindowRec* HitIn(WindowRec* r, CPoint screenPt, int* hitOut) {
+    HWND h = r->hwnd;
+    CPoint co = ClientOriginOnScreen(r);
+    CPoint local(screenPt.x - co.x, screenPt.y - co.y);
+    if (ClientRectOf(r).PtInRect(local)) {
+        std::vector<HWND> kids = r->children;   // handlers may create or destroy windows
+        for (HWND k : kids) {
             WindowRec* kr = Rec(k);
-            if (kr && (kr->style & WS_VISIBLE) && IsEnabledRec(kr) && kr->rect.PtInRect(local)) {
-                next = kr;
-                break;
-            }
+            if (!kr || !(kr->style & WS_VISIBLE) || !IsEnabledRec(kr) || !kr->rect.PtInRect(local)) continue;
+            if (WindowRec* w = HitIn(kr, screenPt, hitOut)) return w;
+            if (!(r = Rec(h))) return nullptr;
         }
-        if (!next) return r;
-        r = next;
     }
+    int hit = int(SendTo(r, WM_NCHITTEST, 0, MAKELPARAM(screenPt.x, screenPt.y)));
+    if (!(r = Rec(h)) || hit == HTTRANSPARENT) return nullptr;
+    if (hitOut) *hitOut = hit;
+    return r;
 }
 
-// Hit testing from the deepest window outwards. Returns the target and its
-// hit-test code; nullptr when the point is over none of our windows.
+// Hit testing of the top-level windows, topmost first. Returns the target
+// and its hit-test code; nullptr when the point is over none of our windows.
 WindowRec* HitTest(CPoint screenPt, int* hitOut, bool skipDisabledTop) {
     WinSys& s = Sys();
     std::vector<HWND> tops = s.topLevels;
@@ -89,18 +94,7 @@ WindowRec* HitTest(CPoint screenPt, int* hitOut, bool skipDisabledTop) {
         if (!top || !(top->style & WS_VISIBLE)) continue;
         if (!CRect(top->rect).PtInRect(screenPt)) continue;
         if (skipDisabledTop && !IsEnabledRec(top)) continue;
-        WindowRec* w = DeepestAt(top, screenPt);
-        while (w) {
-            HWND h = w->hwnd;
-            int hit = int(SendTo(w, WM_NCHITTEST, 0, MAKELPARAM(screenPt.x, screenPt.y)));
-            w = Rec(h);
-            if (!w) break;
-            if (hit != HTTRANSPARENT) {
-                if (hitOut) *hitOut = hit;
-                return w;
-            }
-            w = w->parent ? Rec(w->parent) : nullptr;
-        }
+        if (WindowRec* w = HitIn(top, screenPt, hitOut)) return w;
     }
     return nullptr;
 }

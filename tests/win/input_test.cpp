@@ -92,6 +92,39 @@ TEST_F(Input, PressesOnStaticTextAndDisabledChildrenReachTheParent) {
     EXPECT_EQ(WindowFromPoint(CPoint(20, 20)), GetDesktopWindow());
 }
 
+TEST_F(Input, ATransparentWindowOnTopPassesPressesToTheSiblingsBeneath) {
+    // A frame over A and the label, at the top of the z-order, as a group
+    // box framing its controls is.
+    ProbeWnd frame(&journal, "F");
+    frame.handler = [](ProbeWnd&, UINT msg, WPARAM, LPARAM, LRESULT& res) {
+        if (msg != WM_NCHITTEST) return false;
+        res = HTTRANSPARENT;
+        return true;
+    };
+    ASSERT_TRUE(frame.Create(u"Probe", u"", WS_VISIBLE, CRect(5, 5, 200, 140), &top, 4));
+    frame.SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_EQ(::GetWindow(top.m_hWnd, GW_CHILD), frame.m_hWnd);
+    screen.RunUntilIdle();
+    struct Case {
+        CPoint screenPt;
+        const char* target;
+        CPoint client;
+    } cases[] = {
+        {{130, 130}, "A", {20, 20}},     // the sibling beneath the frame
+        {{130, 210}, "T", {30, 110}},    // the label beneath is transparent too: the parent
+        {{250, 200}, "T", {150, 100}},   // nothing beneath inside the frame: the parent
+    };
+    for (const Case& c : cases) {
+        journal.Clear();
+        screen.Click(c.screenPt.x, c.screenPt.y);
+        const Seen* down = Last(c.target, WM_LBUTTONDOWN);
+        ASSERT_NE(down, nullptr) << c.target << " at " << c.screenPt.x << "," << c.screenPt.y;
+        EXPECT_EQ(CPoint(GET_X_LPARAM(down->lParam), GET_Y_LPARAM(down->lParam)), c.client);
+        EXPECT_EQ(journal.Count("F", WM_LBUTTONDOWN), 0);
+    }
+    EXPECT_EQ(WindowFromPoint(CPoint(130, 130)), a.m_hWnd);
+}
+
 TEST_F(Input, SetCursorComesBeforeEveryMouseMessage) {
     a.handler = [](ProbeWnd&, UINT msg, WPARAM, LPARAM l, LRESULT& res) {
         if (msg != WM_SETCURSOR || LOWORD(std::uintptr_t(l)) != HTCLIENT) return false;
