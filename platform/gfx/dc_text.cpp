@@ -18,20 +18,20 @@ struct Prepared {
     std::vector<bool> underline;   // per character: prefix underline
 };
 
+// The code point at text[i] (i < n), stepping i past it; a lone surrogate
+// is U+FFFD.
+char32_t NextCodePoint(const char16_t* text, std::size_t n, std::size_t& i) {
+    const char16_t c = text[i++];
+    if (c < 0xD800 || c > 0xDFFF) return c;
+    if (c <= 0xDBFF && i < n && text[i] >= 0xDC00 && text[i] <= 0xDFFF)
+        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(text[i++]) - 0xDC00);
+    return 0xFFFD;
+}
+
 std::u32string Decode(const char16_t* text, std::size_t n) {
     std::u32string out;
     out.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            out.push_back(0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00));
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            out.push_back(0xFFFD);
-        } else {
-            out.push_back(c);
-        }
-    }
+    for (std::size_t i = 0; i < n;) out.push_back(NextCodePoint(text, n, i));
     return out;
 }
 
@@ -69,7 +69,9 @@ struct LineText {
 
 class Layout {
 public:
-    Layout(FontFace& face, UINT format) : m_face(face), m_format(format) {
+    // measureOnly: lines keep their widths but not their characters.
+    Layout(FontFace& face, UINT format, bool measureOnly = false)
+        : m_face(face), m_format(format), m_measureOnly(measureOnly) {
         m_tab = (format & DT_EXPANDTABS) ? std::max(1, 8 * face.aveCharWidth) : 0;
     }
 
@@ -84,19 +86,32 @@ public:
         return x;
     }
 
-    void addLine(const Prepared& p, std::size_t from, std::size_t to) {
+    // take: the line is the last use of p's characters from 0, so it moves them.
+    void addLine(Prepared& p, std::size_t from, std::size_t to, bool take = false) {
         std::size_t end = to;
         // Spaces at a wrapped line's end take no room.
         if (m_format & DT_WORDBREAK)
             while (end > from && p.chars[end - 1] == U' ') --end;
         LineText line;
-        line.chars.assign(p.chars.begin() + std::ptrdiff_t(from), p.chars.begin() + std::ptrdiff_t(end));
-        line.underline.assign(p.underline.begin() + std::ptrdiff_t(from), p.underline.begin() + std::ptrdiff_t(end));
+        if (m_measureOnly) {
+            line.width = width(p.chars, from, end);
+            lines.push_back(std::move(line));
+            return;
+        }
+        if (take && from == 0) {
+            line.chars = std::move(p.chars);
+            line.chars.resize(end);
+            line.underline = std::move(p.underline);
+            line.underline.resize(end);
+        } else {
+            line.chars.assign(p.chars.begin() + std::ptrdiff_t(from), p.chars.begin() + std::ptrdiff_t(end));
+            line.underline.assign(p.underline.begin() + std::ptrdiff_t(from), p.underline.begin() + std::ptrdiff_t(end));
+        }
         line.width = width(line.chars, 0, line.chars.size());
         lines.push_back(std::move(line));
     }
 
-    void wrap(const Prepared& p, std::size_t a, std::size_t b, int limit) {
+    void wrap(Prepared& p, std::size_t a, std::size_t b, int limit) {
         std::size_t start = a, i = a, breakAt = std::u32string::npos;
         int x = 0;
         while (i < b) {
@@ -118,10 +133,11 @@ public:
         addLine(p, start, b);
     }
 
-    void build(const Prepared& p, int limit) {
+    void build(Prepared p, int limit) {
         const std::size_t n = p.chars.size();
         if (m_format & DT_SINGLELINE) {
-            addLine(p, 0, n);
+            // The one line is all of the text: it takes the characters.
+            addLine(p, 0, n, true);
             return;
         }
         std::size_t start = 0;
@@ -160,6 +176,7 @@ public:
 private:
     FontFace& m_face;
     UINT m_format;
+    bool m_measureOnly;
     int m_tab;
 };
 
@@ -193,8 +210,9 @@ struct Painter {
         int pen = x;
         for (std::size_t i = 0; i < t.chars.size(); ++i) {
             const char32_t c = t.chars[i];
-            const int adv = layout ? layout->advanceAt(c, pen - x) : face.advance(c);
-            if (glyphs) DrawGlyph(s, clip, face.glyph(c), pen, base, color);
+            const Glyph& g = face.glyph(c);
+            const int adv = layout && c == U'\t' ? layout->advanceAt(c, pen - x) : g.advance;
+            if (glyphs) DrawGlyph(s, clip, g, pen, base, color);
             if (t.underline[i]) rule(pen, pen + adv, base + face.underlineOffset);
             pen += adv;
         }
@@ -219,8 +237,8 @@ BOOL CDC::TextOut(int x, int y, const char16_t* text, int count) {
     FontFace& face = st.currentFace();
     Surface* s = st.surface();
     if (!s || count == 0) return TRUE;
-    const Prepared p = Prepare(text, std::size_t(count), DT_NOPREFIX);
-    LineText line{p.chars, p.underline, 0};
+    Prepared p = Prepare(text, std::size_t(count), DT_NOPREFIX);
+    LineText line{std::move(p.chars), std::move(p.underline), 0};
     for (char32_t c : line.chars) line.width += face.advance(c);
     const CPoint at = st.toSurface(CPoint(x, y));
     const CRect clip = st.clipBox();
@@ -254,9 +272,9 @@ int CDC::DrawText(const char16_t* text, int count, CRect* rect, UINT format) {
 
     const CRect box = st.toSurface(*rect);
     const int limit = box.Width();
-    Layout layout(face, format);
-    layout.build(Prepare(text ? text : u"", n, format), limit);
     const bool calc = (format & DT_CALCRECT) != 0;
+    Layout layout(face, format, calc);
+    layout.build(Prepare(text ? text : u"", n, format), limit);
     if (!calc && (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)))
         for (auto& line : layout.lines) layout.ellipsis(line, limit);
 
@@ -299,8 +317,15 @@ CSize CDC::GetTextExtent(const char16_t* text, int count) const {
     FontFace& face = m_state->currentFace();
     int width = 0;
     if (text && count > 0) {
-        const std::u32string chars = Decode(text, std::size_t(count));
-        for (char32_t c : chars) width += face.advance(c);
+        // Most text is Latin-1 already measured: whole runs come from the
+        // face's flat table, the rest a code point at a time.
+        const std::size_t n = std::size_t(count);
+        for (std::size_t i = 0; i < n;) {
+            std::size_t run = 0;
+            width += face.latinRunWidth(text + i, n - i, &run);
+            i += run;
+            if (i < n) width += face.advance(NextCodePoint(text, n, i));
+        }
     }
     return {ToLogical(width, m_state->scaleX()), ToLogical(face.height, m_state->scaleY())};
 }

@@ -46,7 +46,7 @@ struct FontFace::Impl {
     FT_Face fallbackFor(char32_t c);
 };
 
-FontFace::FontFace() : m_impl(std::make_unique<Impl>()) {}
+FontFace::FontFace() : m_impl(std::make_unique<Impl>()) { m_latinAdvance.fill(kUnknown); }
 FontFace::~FontFace() = default;
 
 namespace {
@@ -353,7 +353,10 @@ FT_Face FontFace::Impl::fallbackFor(char32_t c) {
 
 const Glyph& FontFace::glyph(char32_t c) {
     if (c < 256) {
-        if (!m_latin[c]) m_latin[c].reset(load(c));
+        if (!m_latin[c]) {
+            m_latin[c].reset(load(c));
+            m_latinAdvance[c] = m_latin[c]->advance;
+        }
         return *m_latin[c];
     }
     auto it = m_other.find(c);

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,14 +49,34 @@ public:
     bool synthesizedBold = false;
 
     const Glyph& glyph(char32_t c);
-    int advance(char32_t c) { return glyph(c).advance; }
+    // Measuring runs per character over every cell text: the first 256 code
+    // points answer from a flat table once their glyph is loaded.
+    int advance(char32_t c) {
+        if (c < 256 && m_latinAdvance[c] != kUnknown) return m_latinAdvance[c];
+        return glyph(c).advance;
+    }
+    // The width of the longest leading run of text[0..n) that the flat table
+    // answers; *used gets that run's length.
+    int latinRunWidth(const char16_t* text, std::size_t n, std::size_t* used) const {
+        int width = 0;
+        std::size_t i = 0;
+        for (; i < n; ++i) {
+            const char16_t c = text[i];
+            if (c >= 256 || m_latinAdvance[c] == kUnknown) break;
+            width += m_latinAdvance[c];
+        }
+        *used = i;
+        return width;
+    }
 
 private:
     friend struct FontEngine;
     FontFace();
     struct Impl;
     std::unique_ptr<Impl> m_impl;
+    static constexpr int kUnknown = INT_MIN;
     std::array<std::unique_ptr<Glyph>, 256> m_latin;
+    std::array<int, 256> m_latinAdvance;   // kUnknown until m_latin[c] is loaded
     std::unordered_map<char32_t, std::unique_ptr<Glyph>> m_other;
     Glyph* load(char32_t c);
 };

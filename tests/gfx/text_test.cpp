@@ -246,4 +246,33 @@ TEST_F(TextTest, BadArgumentsFailQuietly) {
     EXPECT_GT(info.DrawText(u"abc", r2, DT_SINGLELINE), 0);
 }
 
+// Latin-1 runs are measured from a table, other characters one at a time:
+// a text mixing both, measured first on a face nothing has used yet, is the
+// sum of its characters, and measuring it again or through DrawText agrees.
+TEST_F(TextTest, MixedScriptExtentsAreTheSumOfTheirCharacters) {
+    Canvas cv;
+    LOGFONT lf;
+    lf.lfHeight = -17;   // a size no other case uses, so the face starts cold
+    lf.SetFaceName(u"Verdana");
+    CFont fresh;
+    ASSERT_TRUE(fresh.CreateFontIndirect(&lf));
+    cv.dc.SelectObject(&fresh);
+    const std::u16string text = u"Caf\u00E9 \u00DF\u00FF\u0100 \u20AC5 \u201Cok\u201D \U0001F600x\ttab";
+    const int first = cv.dc.GetTextExtent(text).cx;
+    int sum = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF;
+        sum += cv.dc.GetTextExtent(text.data() + i, pair ? 2 : 1).cx;
+        if (pair) ++i;
+    }
+    EXPECT_GT(first, 0);
+    EXPECT_EQ(first, sum);
+    EXPECT_EQ(cv.dc.GetTextExtent(text).cx, first);
+    for (UINT format : {UINT(DT_SINGLELINE | DT_NOPREFIX), UINT(DT_WORDBREAK | DT_NOPREFIX)}) {
+        CRect r(0, 0, 2000, 10);
+        cv.dc.DrawText(text, r, format | DT_CALCRECT);
+        EXPECT_EQ(r.Width(), first) << format;
+    }
+}
+
 }  // namespace
