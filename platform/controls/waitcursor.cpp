@@ -7,16 +7,21 @@ int g_depth = 0;
 HCURSOR g_before = nullptr;
 }  // namespace
 
-// FIXME: the window layer's default WM_SETCURSOR does not know about the
-// wait; a mouse message handled while waiting may put the arrow back until
-// Restore(). The program's waits are synchronous, so none arrives meanwhile.
+// The window layer keeps the wait cursor up through mouse messages handled
+// meanwhile (its default WM_SETCURSOR).
 CWaitCursor::CWaitCursor() {
-    if (g_depth++ == 0) g_before = GetCursor();
+    if (g_depth++ == 0) {
+        g_before = GetCursor();
+        SetBusyCursor(true);
+    }
     Restore();
 }
 
 CWaitCursor::~CWaitCursor() {
-    if (--g_depth == 0) SetCursor(g_before);
+    if (--g_depth == 0) {
+        SetBusyCursor(false);
+        SetCursor(g_before);
+    }
 }
 
 void CWaitCursor::Restore() { SetCursor(LoadCursor(nullptr, IDC_WAIT)); }

@@ -125,6 +125,10 @@ LRESULT DefaultProc(WindowRec* r, UINT msg, WPARAM w, LPARAM l) {
     case WM_NCHITTEST:
         return HitTestDefault(r, CPoint(GET_X_LPARAM(l), GET_Y_LPARAM(l)));
     case WM_SETCURSOR: {
+        if (Sys().busyCursor) {
+            SetCursor(LoadCursor(nullptr, IDC_WAIT));
+            return TRUE;
+        }
         // The parent may decide first.
         if (r->parent && SendMessage(r->parent, WM_SETCURSOR, w, l)) return TRUE;
         if (!(r = Rec(h))) return TRUE;

@@ -162,12 +162,12 @@ bool RouteMouse(const RawEvent& e, MSG* out) {
                         break;
                     }
             }
-            SetCursor(LoadCursor(nullptr, IDC_ARROW));
+            SetCursor(LoadCursor(nullptr, s.busyCursor ? IDC_WAIT : IDC_ARROW));
             return false;
         }
     }
     if (!target) {
-        SetCursor(LoadCursor(nullptr, IDC_ARROW));
+        SetCursor(LoadCursor(nullptr, s.busyCursor ? IDC_WAIT : IDC_ARROW));
         return false;
     }
     HWND h = target->hwnd;
@@ -575,6 +575,12 @@ void ApplyCursorShape() {
 }
 
 HCURSOR GetCursor() { return SysReady() ? Sys().cursor : nullptr; }
+
+void SetBusyCursor(bool busy) {
+    if (SysReady()) Sys().busyCursor = busy;
+}
+
+bool IsBusyCursor() { return SysReady() && Sys().busyCursor; }
 
 BOOL GetCursorPos(CPoint* point) {
     if (!SysReady() || !point) return FALSE;

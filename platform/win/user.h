@@ -137,6 +137,10 @@ HCURSOR CreateCursor(HINSTANCE instance, int xHotSpot, int yHotSpot, int width, 
 BOOL DestroyCursor(HCURSOR cursor);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
+// While the program is busy the default WM_SETCURSOR shows the wait cursor
+// over all our windows, so a mouse message handled meanwhile keeps it.
+void SetBusyCursor(bool busy);
+bool IsBusyCursor();
 // The shape of a cursor handle; nullptr for a bad handle.
 const CursorImage* GetCursorImage(HCURSOR cursor);
 // Cursor resources of the program (the resource layer registers them).

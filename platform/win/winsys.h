@@ -116,6 +116,7 @@ struct WinSys {
     bool clipped = false;
     CRect clipRect;
     HCURSOR cursor = nullptr;
+    bool busyCursor = false;   // SetBusyCursor
     std::unordered_map<HCURSOR, std::unique_ptr<CursorRec>> cursors;
     std::map<int, HCURSOR> standardCursors;
     std::map<UINT, HCURSOR> resourceCursors;

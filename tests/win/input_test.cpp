@@ -155,6 +155,21 @@ TEST_F(Input, SetCursorComesBeforeEveryMouseMessage) {
     EXPECT_EQ(journal.Count("T", WM_SETCURSOR), 2);
 }
 
+TEST_F(Input, WhileBusyTheDefaultCursorIsTheWaitCursor) {
+    HCURSOR wait = LoadCursor(nullptr, IDC_WAIT), arrow = LoadCursor(nullptr, IDC_ARROW);
+    SetBusyCursor(true);
+    // Over a child, over transparent text, over the parent: whatever the
+    // class cursor would be.
+    for (CPoint p : {CPoint(120, 120), CPoint(130, 210), CPoint(300, 250)}) {
+        SetCursor(arrow);
+        screen.Move(p);
+        EXPECT_EQ(GetCursor(), wait) << p.x << "," << p.y;
+    }
+    SetBusyCursor(false);
+    screen.Move(121, 121);
+    EXPECT_EQ(GetCursor(), arrow) << "the class cursor once the wait is over";
+}
+
 TEST_F(Input, DoubleClicksNeedTheClassStyleTheTimeAndTheDistance) {
     ProbeWnd plain(&journal, "P");
     ASSERT_TRUE(plain.Create(u"ProbePlain", u"", WS_VISIBLE, CRect(10, 140, 110, 190), &top, 9));
