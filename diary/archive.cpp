@@ -221,8 +221,17 @@ bool CArchive::ReadString(std::u16string& text) {
         text = FromAnsi(ansi);
         return true;
     }
-    std::u16string out(static_cast<size_t>(length), u'\0');
-    if (!Take(reinterpret_cast<char*>(out.data()), n)) return false;
+    std::u16string out;
+    if (length >= 2 && m_in.size() - m_pos >= n) {
+        // The common case: the text lies in the bytes at hand, so copy it once
+        // instead of zero-filling the string first (from two units on, the
+        // traits copy is a memcpy, so the odd byte offset needs no alignment).
+        out.assign(reinterpret_cast<const char16_t*>(m_in.data() + m_pos), static_cast<size_t>(length));
+        m_pos += n;
+    } else {
+        out.resize(static_cast<size_t>(length));
+        if (!Take(reinterpret_cast<char*>(out.data()), n)) return false;
+    }
     if constexpr (std::endian::native != std::endian::little) {
         for (char16_t& c : out) c = static_cast<char16_t>((c >> 8) | (c << 8));
     }
