@@ -13,12 +13,12 @@ using X11Screen = X11Test;
 TEST_F(X11Screen, TheRootColourSetWithXsetrootReadsBackExactly) {
     EXPECT_EQ(m_x11->ScreenSize(), CSize(1280, 1024));
     struct Case {
-        const char* spec;
+        const char* colour;
         COLORREF want;
     } const cases[] = {{"#123456", RGB(0x12, 0x34, 0x56)}, {"#FE01A0", RGB(0xFE, 0x01, 0xA0)}, {"black", RGB(0, 0, 0)}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.spec);
-        ASSERT_EQ(RunTool(std::string("xsetroot -solid '") + c.spec + "'"), 0);
+        SCOPED_TRACE(c.colour);
+        ASSERT_EQ(RunTool(std::string("xsetroot -solid '") + c.colour + "'"), 0);
         for (CPoint p : {CPoint(0, 0), CPoint(640, 512), CPoint(1279, 1023)}) {
             EXPECT_EQ(GetScreenPixel(p.x, p.y), c.want) << p.x << "," << p.y;
             COLORREF direct = CLR_INVALID;
