@@ -15,6 +15,7 @@
 class CButton : public CWnd {
 public:
     CButton() = default;
+    using CWnd::Create;  // keep the generic form reachable beside this one
     BOOL Create(const char16_t* caption, DWORD style, const CRect& rect, CWnd* parent, UINT id);
 
     int GetCheck() const;

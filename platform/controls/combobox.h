@@ -15,6 +15,7 @@ struct ComboState;
 
 class CComboBox : public CWnd {
 public:
+    using CWnd::Create;  // keep the generic form reachable beside this one
     BOOL Create(DWORD style, const CRect& rect, CWnd* parent, UINT id);
 
     int AddString(const char16_t* text);

@@ -24,6 +24,7 @@ struct DateTimeState;
 
 class CDateTimeCtrl : public CWnd {
 public:
+    using CWnd::Create;  // keep the generic form reachable beside this one
     BOOL Create(DWORD style, const CRect& rect, CWnd* parent, UINT id);
 
     // FALSE (and no change) for a time outside the signed 32-bit range.

@@ -73,6 +73,7 @@ public:
     // Modal run; IDOK, IDCANCEL or EndDialog's value; -1 when the dialog
     // could not be created.
     virtual INT_PTR DoModal();
+    using CWnd::Create;  // keep the generic form reachable beside this one
     // Modeless: creates the window and returns FALSE when that fails.
     BOOL Create(UINT nIDTemplate, CWnd* pParent = nullptr);
     BOOL CreateIndirect(const DialogTemplate& tmpl, CWnd* pParent = nullptr);

@@ -21,6 +21,7 @@ struct EditState;
 
 class CEdit : public CWnd {
 public:
+    using CWnd::Create;  // keep the generic form reachable beside this one
     BOOL Create(DWORD style, const CRect& rect, CWnd* parent, UINT id);
 
     void GetSel(int& start, int& end) const;

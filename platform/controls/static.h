@@ -8,6 +8,7 @@
 
 class CStatic : public CWnd {
 public:
+    using CWnd::Create;  // keep the generic form reachable beside this one
     BOOL Create(const char16_t* text, DWORD style, const CRect& rect, CWnd* parent, UINT id = 0xFFFF);
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
