@@ -2,6 +2,8 @@
 // scrolling, and the painting rules read back as screen pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "grid/gridctrl.h"
 #include "platform/gfx/syscolors.h"
 #include "platform/win/headless_screen.h"
@@ -72,6 +74,33 @@ TEST_F(GridWindow, PaintingRules) {
     Repaint();
     EXPECT_EQ(At(170, 85), RGB(200, 0, 0));
     EXPECT_EQ(At(120, 85), RGB(0, 0, 200));
+}
+
+// The focus cell's text sits one pixel further right and down than the same
+// text in a plain cell, inside the frame.
+TEST_F(GridWindow, FocusCellTextIsInsetByItsFrame) {
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    grid.SetCellText(2, 2, u"H");
+    grid.SetCellText(3, 2, u"H");
+    grid.ChangeFocusCell(2, 2);
+    Repaint();
+    // First inked column and row inside a cell's box; the focus frame (the
+    // box's outer pixels) and the grid lines are left out.
+    auto inkOrigin = [&](int left, int top) {
+        CPoint first(1000, 1000);
+        for (int y = top + 1; y < top + 18; ++y)
+            for (int x = left + 1; x < left + 48; ++x)
+                if (At(x, y) != window) {
+                    first.x = std::min(first.x, x - left);
+                    first.y = std::min(first.y, y - top);
+                }
+        return first;
+    };
+    const CPoint focused = inkOrigin(100, 40);
+    const CPoint plain = inkOrigin(100, 60);
+    ASSERT_LT(plain.x, 1000) << "the plain cell shows its text";
+    EXPECT_EQ(focused.x, plain.x + 1);
+    EXPECT_EQ(focused.y, plain.y + 1);
 }
 
 TEST_F(GridWindow, HorizontalLinesOnlyAndRedrawOff) {
