@@ -1,5 +1,7 @@
 #include "platform/shell/settings.h"
 
+#include "platform/base/fileio.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -110,22 +112,12 @@ bool WriteValue(const CString& key, const CString& name, const CString& value) {
         }
     }
 
-    std::error_code ec;
     std::filesystem::path p(path);
-    if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path(), ec);
-    // Write beside the file and rename, so a crash never leaves half a store.
-    const std::string tmp = path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        for (const std::string& l : lines) out << l << '\n';
-        out.flush();
-        if (!out) return false;
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::remove(tmp.c_str());
-        return false;
-    }
+    if (p.has_parent_path() && !fileio::MakeDirectories(p.parent_path().string()).ok()) return false;
+    std::string bytes;
+    for (const std::string& l : lines) bytes += l + '\n';
+    // The shared crash-safe writer: a crash never leaves half a store.
+    if (!fileio::WriteFileAtomic(path, bytes).ok()) return false;
     return true;
 }
 
