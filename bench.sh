@@ -10,7 +10,10 @@ for b in build-release/bench/*; do
   [ -x "$b" ] && [ -f "$b" ] || continue
   name=$(basename "$b")
   case "$name" in *.json) continue ;; esac
-  args=(--benchmark_out="build-release/bench/$name.json" --benchmark_out_format=json)
+  # Repetitions of different sizes run in random turns, so the machine's
+  # drifting speed does not land on one size and skew the growth ratios.
+  args=(--benchmark_out="build-release/bench/$name.json" --benchmark_out_format=json
+        --benchmark_enable_random_interleaving=true)
   [ -n "$filter" ] && args+=(--benchmark_filter="$filter")
   echo "== $name"
   "$b" "${args[@]}"

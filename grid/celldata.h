@@ -55,6 +55,10 @@ public:
 
     static void* operator new(std::size_t size);
     static void operator delete(void* p, std::size_t size);
+    // Bytes of pooled slots not holding a cell. Slots stay pooled after their
+    // cells go, so memory accounting adds what a change took from here to
+    // what it took from the heap.
+    static size_t PoolFreeBytes();
 
     CCellText text;
     LPARAM lParam = 0;

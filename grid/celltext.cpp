@@ -1,12 +1,15 @@
 #include "grid/celltext.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <vector>
 
 // Texts up to kMaxSmall bytes come from size classes of 8 bytes carved out of
 // large blocks: no per-text heap header, and freed slots are reused by the
-// next text of that class. Single UI thread, so no locking.
+// next text of that class. When the last text goes, the blocks are carved
+// again from the start, so texts made anew lie in the order they were made.
+// Single UI thread, so no locking.
 namespace {
 
 constexpr size_t kGranule = 8;
@@ -16,21 +19,34 @@ constexpr size_t kBlockBytes = 256 * 1024;
 struct TextArena {
     struct Free { Free* next; };
     Free* free[kMaxSmall / kGranule + 1] = {};
+    std::vector<unsigned char*> blocks;
+    size_t block = 0;   // the block being carved: blocks[block], when there is one
     unsigned char* cursor = nullptr;
     size_t left = 0;
+    size_t freeListBytes = 0;
+    size_t live = 0;
 
     static size_t ClassOf(size_t bytes) { return (bytes + kGranule - 1) / kGranule; }
 
     void* take(size_t bytes) {
+        ++live;
         const size_t k = ClassOf(bytes);
         if (Free* f = free[k]) {
             free[k] = f->next;
+            freeListBytes -= k * kGranule;
             return f;
         }
         const size_t size = k * kGranule;
         if (left < size) {
-            cursor = static_cast<unsigned char*>(std::malloc(kBlockBytes));
-            if (!cursor) throw std::bad_alloc();
+            // The tail of a block too short for this text stays unused until
+            // the arena starts over.
+            if (cursor) ++block;
+            if (block == blocks.size()) {
+                auto* fresh = static_cast<unsigned char*>(std::malloc(kBlockBytes));
+                if (!fresh) throw std::bad_alloc();
+                blocks.push_back(fresh);
+            }
+            cursor = blocks[block];
             left = kBlockBytes;
         }
         void* p = cursor;
@@ -39,10 +55,23 @@ struct TextArena {
         return p;
     }
     void give(void* p, size_t bytes) {
+        if (--live == 0) {
+            std::fill(std::begin(free), std::end(free), nullptr);
+            freeListBytes = 0;
+            block = 0;
+            cursor = nullptr;
+            left = 0;
+            return;
+        }
         Free* f = static_cast<Free*>(p);
         const size_t k = ClassOf(bytes);
         f->next = free[k];
         free[k] = f;
+        freeListBytes += k * kGranule;
+    }
+    size_t freeBytes() const {
+        const size_t untouched = cursor ? blocks.size() - block - 1 : blocks.size() - block;
+        return freeListBytes + left + untouched * kBlockBytes;
     }
 };
 
@@ -73,6 +102,10 @@ void Release(void* p, size_t bytes) {
 }
 
 }  // namespace
+
+size_t CCellText::ArenaFreeBytes() {
+    return Arena().freeBytes();
+}
 
 void CCellText::release() {
     if (!m_block) return;

@@ -28,6 +28,9 @@ public:
     void assign(std::u16string_view text);
     void clear() { release(); }
     bool equals(std::u16string_view text) const;
+    // Bytes of the shared text arena not holding a text (see
+    // CCellData::PoolFreeBytes).
+    static size_t ArenaFreeBytes();
     // Asks the processor to fetch the characters (walks down a column).
     void Prefetch() const {
         if (m_block) __builtin_prefetch(m_block);

@@ -221,14 +221,32 @@ CSize CGridCtrl::MeasureCell(int row, int column, CDC* dc) {
     return size;
 }
 
+CDC* CGridCtrl::MeasuringDC() {
+    if (!m_measureReady) {
+        CDC* dc = GetSafeHwnd() ? GetDC() : nullptr;
+        if (!dc) return nullptr;
+        m_measureReady = m_measureDC.CreateCompatibleDC(dc);
+        ReleaseDC(dc);
+        if (!m_measureReady) return nullptr;
+    }
+    return &m_measureDC;
+}
+
 CSize CGridCtrl::MeasureHeading(const CString& text, BOOL semibold) {
-    CDC* dc = GetSafeHwnd() ? GetDC() : nullptr;
-    if (!dc) return CSize();
     CFont* font = semibold ? m_fonts.Get(logFont, true) : (gridFont.IsNull() ? nullptr : &gridFont);
-    CFont* old = font ? dc->SelectObject(font) : nullptr;
-    const CSize extent = dc->GetTextExtent(text);
-    if (old) dc->SelectObject(old);
-    ReleaseDC(dc);
+    CSize extent;
+    if (font) {
+        CDC* dc = MeasuringDC();
+        if (!dc) return CSize();
+        if (dc->GetCurrentFont() != font) dc->SelectObject(font);
+        extent = dc->GetTextExtent(text);
+    } else {
+        // No font of its own yet: the window context's default font.
+        CDC* dc = GetSafeHwnd() ? GetDC() : nullptr;
+        if (!dc) return CSize();
+        extent = dc->GetTextExtent(text);
+        ReleaseDC(dc);
+    }
     return CSize(extent.cx + 2 * cellMargin, extent.cy + 2 * cellMargin);
 }
 
@@ -262,10 +280,46 @@ BOOL CGridCtrl::FitRow(int row) {
     return TRUE;
 }
 
+// What FitColumn does for each column from 0 up, with every cell measured in
+// one pass along the rows: a column at a time walks the whole grid's memory
+// once per column.
 void CGridCtrl::FitAllColumns() {
-    for (int c = 0; c < columnCount; ++c) FitColumn(c);
+    if (columnCount <= 0) return;
+    CDC* dc = GetSafeHwnd() ? GetDC() : nullptr;
+    if (!dc) return;
+    std::vector<int> widths(size_t(columnCount), 0);
+    constexpr int kAhead = 2;
+    for (int r = 0; r < rowCount; ++r) {
+        PrefetchRowTexts(r + kAhead);
+        for (int c = 0; c < columnCount; ++c)
+            widths[c] = std::max(widths[c], int(MeasureCell(r, c, dc).cx));
+    }
+    ReleaseDC(dc);
+    for (int c = 0; c < columnCount; ++c) {
+        SetColumnPixels(c, widths[c]);
+        UpdateScrollBars();
+    }
 }
 
+// What FitRow does for each row from 0 up, with one device context for all.
 void CGridCtrl::FitAllRows() {
-    for (int r = 0; r < rowCount; ++r) FitRow(r);
+    if (rowCount <= 0) return;
+    CDC* dc = GetSafeHwnd() ? GetDC() : nullptr;
+    if (!dc) return;
+    constexpr int kAhead = 2;
+    for (int r = 0; r < rowCount; ++r) {
+        PrefetchRowTexts(r + kAhead);
+        int height = 0;
+        for (int c = 0; c < columnCount; ++c) height = std::max(height, int(MeasureCell(r, c, dc).cy));
+        SetRowPixels(r, height);
+        UpdateScrollBars();
+    }
+    ReleaseDC(dc);
+}
+
+void CGridCtrl::PrefetchRowTexts(int row) const {
+    if (row < 0 || row >= rowCount) return;
+    if (const CCellRow* cells = rows[row])
+        for (const CCellData* cell : *cells)
+            if (cell) cell->text.Prefetch();
 }

@@ -294,12 +294,22 @@ protected:
 
 private:
     void DestroyRow(CCellRow* row, int rowIndex);
+    void PrefetchRowsBelow(int row) const;
     void DestroyCell(CCellData* cell, int row, int column);
     void RepaintHeadings(CellCoord cell, bool rowChanged, bool columnChanged);
     void ForEachCell(const std::function<void(CCellData*, int, int)>& fn);
     // Gives the window the font of logFont (what PreSubclassWindow does).
     void ApplyLogFont();
 
+    // A memory context for measuring headings, kept with its font selected:
+    // AddRow measures each new heading, and a fresh window context per row
+    // cost more than the rest of appending it.
+    CDC* MeasuringDC();
+    // Starts fetching a row's texts before a pass along the rows reaches it.
+    void PrefetchRowTexts(int row) const;
+
     CFontCache m_fonts;
     bool m_fontApplied = false;
+    CDC m_measureDC;
+    bool m_measureReady = false;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "grid/gridctrl.h"
 #include "platform/gfx/syscolors.h"
@@ -207,6 +208,34 @@ TEST_F(GridWindow, MeasuringAndFitting) {
     EXPECT_EQ(grid.RowPixels(3), cell.cy);
 }
 
+// Fitting everything at once must give what fitting each column, then each
+// row, one by one gives.
+TEST_F(GridWindow, FittingAllMatchesFittingEachInTurn) {
+    const CString texts[] = {u"", u"W", u"wide WWW", u"a rather longer text", u"mid", u"x"};
+    for (int r = 0; r < grid.rowCount; ++r)
+        for (int c = 0; c < grid.columnCount; ++c) grid.SetCellText(r, c, texts[(r * 3 + c) % 6]);
+    grid.SetCellText(0, 2, u"Expiring Time");   // a semibold heading
+    LOGFONT big = grid.logFont;
+    big.lfHeight = -24;
+    grid.SetCellFont(3, 1, &big);
+    grid.FitAllColumns();
+    grid.FitAllRows();
+    std::vector<int> widths, heights;
+    for (int c = 0; c < grid.columnCount; ++c) widths.push_back(grid.ColumnPixels(c));
+    for (int r = 0; r < grid.rowCount; ++r) heights.push_back(grid.RowPixels(r));
+    const int vertMax = grid.vertScrollMax, horzMax = grid.horzScrollMax;
+
+    for (int c = 0; c < grid.columnCount; ++c) grid.SetColumnPixels(c, 1);
+    for (int r = 0; r < grid.rowCount; ++r) grid.SetRowPixels(r, 1);
+    for (int c = 0; c < grid.columnCount; ++c) ASSERT_TRUE(grid.FitColumn(c));
+    for (int r = 0; r < grid.rowCount; ++r) ASSERT_TRUE(grid.FitRow(r));
+    for (int c = 0; c < grid.columnCount; ++c) EXPECT_EQ(grid.ColumnPixels(c), widths[c]) << c;
+    for (int r = 0; r < grid.rowCount; ++r) EXPECT_EQ(grid.RowPixels(r), heights[r]) << r;
+    EXPECT_EQ(grid.vertScrollMax, vertMax);
+    EXPECT_EQ(grid.horzScrollMax, horzMax);
+    EXPECT_GT(heights[3], heights[2]) << "the row with the big font is taller";
+}
+
 TEST_F(GridWindow, CellsWithImagesMeasureWider) {
     CImageList images;
     ASSERT_TRUE(images.Create(16, 16, ILC_COLOR32, 1, 1));
@@ -265,6 +294,13 @@ TEST_F(GridWindow, FontChangeReachesEveryCell) {
     EXPECT_NE(grid.GetCellFont(2, 2)->lfWeight, 700) << "cell fonts set before are replaced too";
     EXPECT_GT(grid.defaultRowHeight, oldHeight);
     EXPECT_EQ(grid.RowPixels(1), 20) << "existing rows keep their sizes";
+    // A row added now is as high as its heading in the new font.
+    const int added = grid.AddRow(u"7");
+    CDC* dc = grid.GetDC();
+    ASSERT_NE(dc, nullptr);
+    EXPECT_EQ(grid.RowPixels(added), grid.MeasureCell(added, 0, dc).cy);
+    EXPECT_GT(grid.RowPixels(added), oldHeight);
+    grid.ReleaseDC(dc);
     LOGFONT back;
     ASSERT_TRUE(GetObject(reinterpret_cast<HGDIOBJ>(grid.SendMessage(WM_GETFONT)), sizeof back, &back));
     EXPECT_EQ(back.lfHeight, -20);

@@ -79,6 +79,45 @@ TEST(GridCounts, RemovalsKeepTheRightCells) {
     EXPECT_EQ(g.GetCellText(2, 1), u"20");
 }
 
+// Cells and short texts share pools across grids; slots freed by one grid,
+// and the fresh start the pools make once every cell is gone, must never
+// reach texts another grid still holds.
+TEST(GridCellMemory, TextsSurviveOtherGridsFillingAndEmptying) {
+    auto text = [](int r, int c) {
+        CString t = ToU16(r) + u":" + ToU16(c);
+        return (r + c) % 5 == 0 ? t + CString(600, u'x') : t + CString(size_t(r % 40), u'y');
+    };
+    auto fill = [&](CGridCtrl& g, int rows) {
+        g.SetRows(rows);
+        g.SetColumns(4);
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < 4; ++c) g.SetCellText(r, c, text(r, c));
+    };
+    auto expectTexts = [&](CGridCtrl& g, const char* when) {
+        for (int r = 0; r < g.rowCount; ++r)
+            for (int c = 0; c < 4; ++c) ASSERT_EQ(g.GetCellText(r, c), text(r, c)) << when << " " << r << "," << c;
+    };
+    {
+        CGridCtrl kept;
+        fill(kept, 300);
+        CGridCtrl churn;
+        for (int round = 0; round < 3; ++round) {
+            fill(churn, 500);
+            while (churn.rowCount > 2) churn.RemoveRow(1);
+            churn.RemoveAllCells();
+        }
+        expectTexts(kept, "beside another grid");
+        fill(churn, 200);
+        expectTexts(churn, "refilled");
+    }
+    // Every cell of this test is gone now; a new grid starts from the front.
+    CGridCtrl fresh;
+    fill(fresh, 400);
+    fresh.RemoveAllCells();
+    fill(fresh, 400);
+    expectTexts(fresh, "after a fresh start");
+}
+
 TEST(GridFormats, NewCellsInheritFromTheCellAbove) {
     CGridCtrl g(1, 3);
     for (int c = 0; c < 3; ++c) EXPECT_EQ(g.GetCellFormat(0, c), 0u) << "the first row has format 0";
