@@ -116,6 +116,32 @@ TEST_F(GridWindow, HorizontalLinesOnlyAndRedrawOff) {
     EXPECT_TRUE(grid.RepaintCell(2, 2));
 }
 
+TEST_F(GridWindow, DropTargetFrameAndPaintingWithRedrawOff) {
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    // Cell (3, 2) spans x 100..149, y 60..79: a black frame on its box.
+    grid.SetCellState(3, 2, StateDropTarget);
+    Repaint();
+    EXPECT_EQ(At(100, 70), RGB(0, 0, 0));
+    EXPECT_EQ(At(120, 60), RGB(0, 0, 0));
+    EXPECT_EQ(At(120, 70), window);
+    EXPECT_EQ(At(100, 90), window) << "the cell below has no frame";
+    grid.SetCellState(3, 2, 0);
+
+    // With redraw off a paint still lays the background and the lines, and
+    // the cells draw nothing of their own.
+    grid.SetCellBackColor(4, 3, RGB(200, 0, 0));
+    grid.outsideBackColor = RGB(0, 128, 0);
+    grid.redrawEnabled = FALSE;
+    Repaint();
+    EXPECT_NE(At(170, 85), RGB(200, 0, 0));
+    EXPECT_EQ(At(199, 90), COLORREF(0xC0C0C0));
+    EXPECT_EQ(At(250, 50), RGB(0, 128, 0));
+    EXPECT_EQ(At(100, 70), window) << "the old frame is painted over";
+    grid.redrawEnabled = TRUE;
+    Repaint();
+    EXPECT_EQ(At(170, 85), RGB(200, 0, 0));
+}
+
 TEST_F(GridWindow, ScrollRangesAndLineScrolling) {
     // Six rows of 20 fit in 200: no vertical range.
     EXPECT_EQ(grid.vertScrollMax, 0);
