@@ -108,9 +108,9 @@ size_t CCellText::ArenaFreeBytes() {
 }
 
 void CCellText::release() {
-    if (!m_block) return;
-    Release(m_block, BlockBytes(length(), wide()));
-    m_block = nullptr;
+    if (!m_bits) return;
+    Release(block(), BlockBytes(length(), wide()));
+    m_bits = 0;
 }
 
 void CCellText::assign(std::u16string_view text) {
@@ -121,30 +121,35 @@ void CCellText::assign(std::u16string_view text) {
     for (char16_t c : text) all |= c;
     const bool isWide = all > 0xFF;
     const size_t n = text.size();
-    auto* block = static_cast<unsigned char*>(Allocate(BlockBytes(n, isWide)));
+    auto* mem = static_cast<unsigned char*>(Allocate(BlockBytes(n, isWide)));
     const uint32_t h = uint32_t(n << 1) | (isWide ? 1u : 0u);
-    std::memcpy(block, &h, sizeof h);
-    unsigned char* p = block + sizeof h;
+    std::memcpy(mem, &h, sizeof h);
+    unsigned char* p = mem + sizeof h;
     if (isWide) {
         std::memcpy(p, text.data(), n * 2);
     } else {
         for (size_t i = 0; i < n; ++i) p[i] = static_cast<unsigned char>(text[i]);
     }
-    m_block = block;
+    const uintptr_t address = reinterpret_cast<uintptr_t>(mem);
+    if ((address & ~kAddressBits) != 0) {   // beyond what the tag leaves room for
+        Release(mem, BlockBytes(n, isWide));
+        throw std::bad_alloc();
+    }
+    m_bits = address | (uintptr_t(std::min(n, kLongText)) << kLengthShift) | (isWide ? 1u : 0u);
 }
 
 CString CCellText::str() const {
-    if (!m_block) return {};
+    if (!m_bits) return {};
     const size_t n = length();
-    const unsigned char* p = m_block + sizeof(uint32_t);
+    const unsigned char* p = block() + sizeof(uint32_t);
     if (wide()) return CString(reinterpret_cast<const char16_t*>(p), n);
     return CString(p, p + n);   // one widening pass
 }
 
 bool CCellText::equals(std::u16string_view text) const {
     if (text.size() != length()) return false;
-    if (!m_block) return true;
-    const unsigned char* p = m_block + sizeof(uint32_t);
+    if (!m_bits) return true;
+    const unsigned char* p = block() + sizeof(uint32_t);
     if (wide()) return std::memcmp(p, text.data(), text.size() * 2) == 0;
     for (size_t i = 0; i < text.size(); ++i)
         if (char16_t(p[i]) != text[i]) return false;

@@ -21,8 +21,12 @@ public:
     }
     ~CCellText() { release(); }
 
-    bool empty() const { return m_block == nullptr; }
-    size_t length() const { return m_block ? header() >> 1 : 0; }
+    bool empty() const { return m_bits == 0; }
+    size_t length() const {
+        if (!m_bits) return 0;
+        const size_t n = size_t(m_bits >> kLengthShift);
+        return n != kLongText ? n : header() >> 1;
+    }
 
     CString str() const;
     void assign(std::u16string_view text);
@@ -33,18 +37,26 @@ public:
     static size_t ArenaFreeBytes();
     // Asks the processor to fetch the characters (walks down a column).
     void Prefetch() const {
-        if (m_block) __builtin_prefetch(m_block);
+        if (m_bits) __builtin_prefetch(block());
     }
 
 private:
+    // The block's address fits in the low 48 bits and is 8-aligned; the top
+    // 16 bits repeat the length (kLongText when it does not fit) and bit 0 is
+    // the wide flag, so freeing or measuring a text need not fetch its block.
+    static constexpr int kLengthShift = 48;
+    static constexpr size_t kLongText = 0xFFFF;
+    static constexpr uintptr_t kAddressBits = (uintptr_t(1) << kLengthShift) - 8;
+
+    unsigned char* block() const { return reinterpret_cast<unsigned char*>(m_bits & kAddressBits); }
     uint32_t header() const {
         uint32_t h;
-        std::memcpy(&h, m_block, sizeof h);
+        std::memcpy(&h, block(), sizeof h);
         return h;
     }
-    bool wide() const { return header() & 1u; }
+    bool wide() const { return m_bits & 1u; }
     void release();
 
-    // [uint32: length << 1 | wide][characters, 1 or 2 bytes each]
-    unsigned char* m_block = nullptr;
+    // The block: [uint32: length << 1 | wide][characters, 1 or 2 bytes each]
+    uintptr_t m_bits = 0;
 };

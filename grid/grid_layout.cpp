@@ -233,7 +233,7 @@ CDC* CGridCtrl::MeasuringDC() {
 }
 
 CSize CGridCtrl::MeasureHeading(const CString& text, BOOL semibold) {
-    CFont* font = semibold ? m_fonts.Get(logFont, true) : (gridFont.IsNull() ? nullptr : &gridFont);
+    CFont* font = semibold ? m_fonts.Get(m_fonts.Intern(logFont), true) : (gridFont.IsNull() ? nullptr : &gridFont);
     CSize extent;
     if (font) {
         CDC* dc = MeasuringDC();

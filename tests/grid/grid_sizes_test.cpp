@@ -72,7 +72,7 @@ TEST(SizeList, MatchesPlainSumsThroughRandomEdits) {
 
 TEST(CellText, KeepsEveryCharacterInBothWidths) {
     const CString cases[] = {u"", u"A", u"plain latin text", u"caf\u00e9 \u00ff", u"\u20ac wide", u"x\u4e2dy",
-                             CString(1000, u'z')};
+                             CString(1000, u'z'), CString(70000, u'q'), CString(65535, u'\u20ac')};
     for (const CString& s : cases) {
         CCellText t(s);
         EXPECT_EQ(t.str(), s);
