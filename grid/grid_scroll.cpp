@@ -26,43 +26,79 @@ BOOL CGridCtrl::SetScrollPosition(int bar, int position, BOOL redraw) {
     return TRUE;
 }
 
-// Sets page and range only when they differ from what the bar holds: the
-// diary fits every row after each change, and each fit updates the bars.
-static void SetBar(CWnd* wnd, int bar, int page, int maxPos) {
-    SCROLLINFO now;
-    if (wnd->GetScrollInfo(bar, &now, SIF_RANGE | SIF_PAGE) && now.nPage == UINT(page) && now.nMin == 0 &&
-        now.nMax == maxPos)
-        return;
-    SCROLLINFO si;
-    si.fMask = SIF_PAGE;
-    si.nPage = UINT(page);
-    wnd->SetScrollInfo(bar, &si, FALSE);
-    si.fMask = SIF_RANGE;
-    si.nMin = 0;
-    si.nMax = maxPos;
-    wnd->SetScrollInfo(bar, &si, TRUE);
+namespace {
+
+bool SameBar(const SCROLLINFO& now, int page, int maxPos) {
+    return now.nPage == UINT(page) && now.nMin == 0 && now.nMax == maxPos;
 }
 
-void CGridCtrl::UpdateScrollBars() {
-    if (!redrawEnabled || !GetSafeHwnd()) return;
-    CRect client;
-    GetClientRect(&client);
-    const int W = FixedColumnsWidth();
-    const int H = FixedRowsHeight();
-    CRect area = client;
-    area.left += W;
-    area.top += H;
-    if (area.left >= area.right || area.top >= area.bottom) return;
-    if (!IsValidBlock(FullyVisibleBlock())) return;
+// One round of the bar settings for the client area as it is now: both pages
+// without redraw, then the vertical range and the horizontal range with it.
+// A range that shows or hides a bar resizes the client area and may update
+// the bars again from inside; the range set after that takes the maximum as
+// that inner update left it. Settings a bar already holds are not set again:
+// the diary fits every row after each change, and each fit comes here.
+// Returns false when there is nothing to scroll into (the bars stay).
+bool SetBarsOnce(CGridCtrl& grid, const CRect& client) {
+    const int W = grid.FixedColumnsWidth();
+    const int H = grid.FixedRowsHeight();
+    if (client.left + W >= client.right || client.top + H >= client.bottom) return false;
+    if (!grid.IsValidBlock(grid.FullyVisibleBlock())) return false;
 
     const int horzPage = client.right - W;
     const int vertPage = client.bottom - H;
-    const int scrolledHeight = TotalHeight() - H;
-    const int scrolledWidth = TotalWidth() - W;
-    vertScrollMax = vertPage < scrolledHeight ? scrolledHeight - 1 : 0;
-    horzScrollMax = horzPage < scrolledWidth ? scrolledWidth - 1 : 0;
-    SetBar(this, SB_HORZ, horzPage, horzScrollMax);
-    SetBar(this, SB_VERT, vertPage, vertScrollMax);
+    const int scrolledHeight = grid.TotalHeight() - H;
+    const int scrolledWidth = grid.TotalWidth() - W;
+    grid.vertScrollMax = vertPage < scrolledHeight ? scrolledHeight - 1 : 0;
+    grid.horzScrollMax = horzPage < scrolledWidth ? scrolledWidth - 1 : 0;
+
+    SCROLLINFO h, v;
+    const bool hRead = grid.GetScrollInfo(SB_HORZ, &h, SIF_RANGE | SIF_PAGE);
+    const bool vRead = grid.GetScrollInfo(SB_VERT, &v, SIF_RANGE | SIF_PAGE);
+    if (hRead && vRead && SameBar(h, horzPage, grid.horzScrollMax) && SameBar(v, vertPage, grid.vertScrollMax))
+        return true;
+
+    SCROLLINFO si;
+    auto setPage = [&](int bar, int page) {
+        SCROLLINFO now;
+        if (grid.GetScrollInfo(bar, &now, SIF_PAGE) && now.nPage == UINT(page)) return false;
+        si.fMask = SIF_PAGE;
+        si.nPage = UINT(page);
+        grid.SetScrollInfo(bar, &si, FALSE);
+        return true;
+    };
+    // A bar whose page was set is redrawn by its range, even an unchanged one.
+    auto setRange = [&](int bar, int maxPos, bool pageSet) {
+        SCROLLINFO now;
+        if (!pageSet && grid.GetScrollInfo(bar, &now, SIF_RANGE) && now.nMin == 0 && now.nMax == maxPos) return;
+        si.fMask = SIF_RANGE;
+        si.nMin = 0;
+        si.nMax = maxPos;
+        grid.SetScrollInfo(bar, &si, TRUE);
+    };
+    const bool hPageSet = setPage(SB_HORZ, horzPage);
+    const bool vPageSet = setPage(SB_VERT, vertPage);
+    setRange(SB_VERT, grid.vertScrollMax, vPageSet);
+    setRange(SB_HORZ, grid.horzScrollMax, hPageSet);
+    return true;
+}
+
+}  // namespace
+
+void CGridCtrl::UpdateScrollBars() {
+    if (!redrawEnabled || !GetSafeHwnd()) return;
+    // A bar that comes or goes takes room from the other bar's area; the
+    // resize it causes is not always heard (OnSize may be running already),
+    // so the bars are set again until the client area they were set for
+    // stays; three rounds are enough for both bars to settle.
+    for (int round = 0; round < 3; ++round) {
+        CRect client;
+        GetClientRect(&client);
+        if (!SetBarsOnce(*this, client)) return;
+        CRect now;
+        GetClientRect(&now);
+        if (now == client) return;
+    }
 }
 
 void CGridCtrl::OnVScroll(UINT code, UINT, CWnd*) {

@@ -611,3 +611,90 @@ TEST_F(GridWindow, SystemColourBroadcastAndResize) {
 }
 
 }  // namespace
+
+namespace {
+
+// The client area's pixels, row by row.
+std::vector<COLORREF> ClientPixels(HeadlessScreen& screen, CWnd& wnd) {
+    CRect client;
+    wnd.GetClientRect(&client);
+    wnd.ClientToScreen(&client);
+    std::vector<COLORREF> pixels;
+    for (int y = client.top; y < client.bottom; ++y)
+        for (int x = client.left; x < client.right; ++x) pixels.push_back(screen.Pixel(x, y));
+    return pixels;
+}
+
+// A line scroll moves the pixels and repaints only the uncovered strip; what
+// the screen then shows must be what a full repaint at the new position shows.
+TEST_F(GridWindow, LineScrollShowsWhatAFullRepaintShows) {
+    grid.SetRows(14);
+    grid.SetColumns(8);
+    for (int r = 0; r < 14; ++r) grid.SetRowPixels(r, 20 + r % 3);
+    for (int c = 0; c < 8; ++c) grid.SetColumnPixels(c, 45 + 3 * c);
+    for (int r = 0; r < 14; ++r)
+        for (int c = 0; c < 8; ++c) grid.SetCellText(r, c, FromUtf8(std::to_string(r) + ":" + std::to_string(c)));
+    grid.ChangeFocusCell(4, 3);
+    grid.UpdateScrollBars();
+    Repaint();
+    ASSERT_GT(grid.vertScrollMax, 0);
+    ASSERT_GT(grid.horzScrollMax, 0);
+
+    struct Step { UINT message; UINT code; };
+    const Step steps[] = {
+        {WM_VSCROLL, SB_LINEDOWN}, {WM_VSCROLL, SB_LINEDOWN}, {WM_VSCROLL, SB_LINEUP},
+        {WM_HSCROLL, SB_LINERIGHT}, {WM_HSCROLL, SB_LINERIGHT}, {WM_HSCROLL, SB_LINELEFT},
+        {WM_VSCROLL, SB_PAGEDOWN}, {WM_HSCROLL, SB_PAGERIGHT}, {WM_VSCROLL, SB_LINEUP},
+    };
+    for (const Step& s : steps) {
+        const int before = grid.ScrollPosition(s.message == WM_VSCROLL ? SB_VERT : SB_HORZ);
+        grid.SendMessage(s.message, s.code, 0);
+        ASSERT_NE(grid.ScrollPosition(s.message == WM_VSCROLL ? SB_VERT : SB_HORZ), before) << s.code;
+        screen.RunUntilIdle();
+        const std::vector<COLORREF> scrolled = ClientPixels(screen, grid);
+        Repaint();
+        EXPECT_TRUE(scrolled == ClientPixels(screen, grid)) << "message " << s.message << " code " << s.code;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// When both bars come at once, each takes room from the other's area: the
+// pages must be those of the client area that is left, however the bars came.
+TEST_F(GridWindow, PagesFollowTheRoomLeftWhenBothBarsAppear) {
+    auto expectPages = [&](const char* how) {
+        CRect client;
+        grid.GetClientRect(&client);
+        ASSERT_LT(client.right, 300) << how << ": the vertical bar is shown";
+        ASSERT_LT(client.bottom, 200) << how << ": the horizontal bar is shown";
+        SCROLLINFO h, v;
+        ASSERT_TRUE(grid.GetScrollInfo(SB_HORZ, &h, SIF_ALL));
+        ASSERT_TRUE(grid.GetScrollInfo(SB_VERT, &v, SIF_ALL));
+        EXPECT_EQ(int(h.nPage), client.right - grid.FixedColumnsWidth()) << how;
+        EXPECT_EQ(int(v.nPage), client.bottom - grid.FixedRowsHeight()) << how;
+        EXPECT_EQ(h.nMax, grid.TotalWidth() - grid.FixedColumnsWidth() - 1) << how;
+        EXPECT_EQ(v.nMax, grid.TotalHeight() - grid.FixedRowsHeight() - 1) << how;
+    };
+    // One update finds the grid too wide and too high.
+    grid.redrawEnabled = FALSE;
+    grid.SetRows(14);
+    grid.SetColumns(8);
+    for (int r = 0; r < 14; ++r) grid.SetRowPixels(r, 20);
+    for (int c = 0; c < 8; ++c) grid.SetColumnPixels(c, 50);
+    grid.redrawEnabled = TRUE;
+    grid.UpdateScrollBars();
+    expectPages("one update");
+
+    // A resize that makes both bars needed, from a window where neither was.
+    grid.MoveWindow(0, 0, 420, 300);
+    screen.RunUntilIdle();
+    ASSERT_EQ(grid.vertScrollMax, 0);
+    ASSERT_EQ(grid.horzScrollMax, 0);
+    grid.MoveWindow(0, 0, 300, 200);
+    screen.RunUntilIdle();
+    expectPages("resize");
+}
+
+}  // namespace
