@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "grid/gridctrl.h"
@@ -695,6 +697,172 @@ TEST_F(GridWindow, PagesFollowTheRoomLeftWhenBothBarsAppear) {
     grid.MoveWindow(0, 0, 300, 200);
     screen.RunUntilIdle();
     expectPages("resize");
+}
+
+}  // namespace
+
+namespace {
+
+// The layout answers as the plain running sums over the sizes give them,
+// written out here the long way, one step per row or column.
+struct PlainLayout {
+    std::vector<int> heights, widths;
+    int fixedRows = 0, fixedColumns = 0;
+    int vertPos = 0, horzPos = 0;
+    CRect client;
+
+    static int Sum(const std::vector<int>& v, int from, int to) {
+        int s = 0;
+        for (int i = from; i < to; ++i) s += v[i];
+        return s;
+    }
+    static int First(const std::vector<int>& v, int fixed, int position) {
+        int i = fixed, sum = 0;
+        while (position > sum && i < int(v.size()) - 1) sum += v[i++];
+        return i;
+    }
+    CellCoord FirstScrolled() const { return {First(heights, fixedRows, vertPos), First(widths, fixedColumns, horzPos)}; }
+    // Last index shown from `first` on and the unclipped end; `reached` when the edge was met.
+    static void Run(const std::vector<int>& v, int first, int start, int edge, int* last, int* end, bool* reached) {
+        *last = int(v.size()) - 1;
+        *end = start;
+        *reached = false;
+        for (int i = first; i < int(v.size()); ++i) {
+            *end += v[i];
+            if (*end >= edge) {
+                *last = i;
+                *reached = true;
+                return;
+            }
+        }
+    }
+    CellBlock Visible(CRect* area) const {
+        const CellCoord f = FirstScrolled();
+        int lr, lc, er, ec;
+        bool rr, rc;
+        Run(heights, f.row, Sum(heights, 0, fixedRows), client.bottom, &lr, &er, &rr);
+        Run(widths, f.col, Sum(widths, 0, fixedColumns), client.right, &lc, &ec, &rc);
+        *area = CRect(0, 0, rc ? client.right : ec, rr ? client.bottom : er);
+        return {f.row, f.col, lr, lc};
+    }
+    CellBlock FullyVisible() const {
+        const CellCoord f = FirstScrolled();
+        int lr, lc, er, ec;
+        bool rr, rc;
+        Run(heights, f.row, Sum(heights, 0, fixedRows), client.bottom, &lr, &er, &rr);
+        Run(widths, f.col, Sum(widths, 0, fixedColumns), client.right, &lc, &ec, &rc);
+        if (lr > 0 && er > client.bottom) --lr;
+        if (lc > 0 && ec > client.right) --lc;
+        return {f.row, f.col, lr, lc};
+    }
+    static int Origin(const std::vector<int>& v, int fixed, int first, int i) {
+        return i < fixed ? Sum(v, 0, i) : Sum(v, 0, fixed) + Sum(v, first, i);
+    }
+    bool TopLeft(int row, int col, CPoint* p) const {
+        if (row < 0 || row >= int(heights.size()) || col < 0 || col >= int(widths.size())) return false;
+        const CellCoord f = FirstScrolled();
+        if ((row >= fixedRows && row < f.row) || (col >= fixedColumns && col < f.col)) return false;
+        *p = CPoint(Origin(widths, fixedColumns, f.col, col), Origin(heights, fixedRows, f.row, row));
+        return true;
+    }
+    static int Hit(const std::vector<int>& v, int fixed, int first, int x, bool includeFixed) {
+        if (x < 0) return -1;
+        int sum = 0;
+        if (x < Sum(v, 0, fixed)) {
+            if (!includeFixed) return -1;
+            for (int i = 0; i < fixed; ++i)
+                if ((sum += v[i]) > x) return i;
+            return -1;
+        }
+        sum = Sum(v, 0, fixed);
+        for (int i = first; i < int(v.size()); ++i)
+            if ((sum += v[i]) > x) return i;
+        return -1;
+    }
+    CellCoord AtPoint(CPoint p, bool includeFixed) const {
+        const CellCoord f = FirstScrolled();
+        return {Hit(heights, fixedRows, f.row, p.y, includeFixed), Hit(widths, fixedColumns, f.col, p.x, includeFixed)};
+    }
+    static bool InView(const std::vector<int>& v, int fixed, int first, int i, int edge) {
+        if (i >= fixed && i < first) return false;
+        int sum = i < fixed ? 0 : Sum(v, 0, fixed);
+        for (int k = i < fixed ? 0 : first; k <= i; ++k) {
+            if (sum >= edge) return false;
+            sum += v[k];
+        }
+        return true;
+    }
+    bool IsInView(int row, int col) const {
+        const CellCoord f = FirstScrolled();
+        return InView(widths, fixedColumns, f.col, col, client.right) && InView(heights, fixedRows, f.row, row, client.bottom);
+    }
+};
+
+bool SameBlock(const CellBlock& a, const CellBlock& b) {
+    return a.minRow == b.minRow && a.minCol == b.minCol && a.maxRow == b.maxRow && a.maxCol == b.maxCol;
+}
+
+// Random grids, with sizes of 0 among them, scrolled to random positions
+// (inside rows and columns too) in windows of several sizes.
+TEST(GridLayoutScrolled, AnswersMatchThePlainSums) {
+    HeadlessScreen screen{CSize(400, 300)};
+    CWnd top;
+    top.CreateEx(0, nullptr, u"t", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0);
+    screen.RunUntilIdle();
+    CGridCtrl grid;
+    ASSERT_TRUE(grid.Create(CRect(0, 0, 300, 200), &top, 200, WS_CHILD | WS_VISIBLE));
+    std::mt19937 rng(11);
+    auto pick = [&](int lo, int hi) { return lo + int(rng() % unsigned(hi - lo + 1)); };
+    auto size = [&](int most) { return pick(0, 5) == 0 ? 0 : pick(1, most); };
+    int scrolledRounds = 0;
+    for (int round = 0; round < 60; ++round) {
+        PlainLayout plain;
+        const int rows = pick(0, 40), cols = pick(0, 12);
+        grid.redrawEnabled = FALSE;
+        grid.SetRows(rows);
+        grid.SetColumns(cols);
+        grid.SetFixedRows(std::min(rows, pick(0, 2)));
+        grid.SetFixedColumns(std::min(cols, pick(0, 2)));
+        plain.fixedRows = grid.fixedRowCount;
+        plain.fixedColumns = grid.fixedColumnCount;
+        for (int r = 0; r < rows; ++r) grid.SetRowPixels(r, size(30)), plain.heights.push_back(grid.RowPixels(r));
+        for (int c = 0; c < cols; ++c) grid.SetColumnPixels(c, size(90)), plain.widths.push_back(grid.ColumnPixels(c));
+        grid.redrawEnabled = TRUE;
+        grid.MoveWindow(0, 0, pick(40, 380), pick(30, 280));
+        grid.UpdateScrollBars();
+        screen.RunUntilIdle();
+        grid.SetScrollPosition(SB_VERT, grid.vertScrollMax ? pick(0, grid.vertScrollMax) : 0);
+        grid.SetScrollPosition(SB_HORZ, grid.horzScrollMax ? pick(0, grid.horzScrollMax) : 0);
+        plain.vertPos = grid.ScrollPosition(SB_VERT);
+        plain.horzPos = grid.ScrollPosition(SB_HORZ);
+        grid.GetClientRect(&plain.client);
+        scrolledRounds += plain.vertPos > 0 && plain.horzPos > 0;
+        const std::string where = "round " + std::to_string(round);
+
+        ASSERT_EQ(grid.FirstScrolledCell(), plain.FirstScrolled()) << where;
+        CRect area, plainArea;
+        ASSERT_TRUE(SameBlock(grid.VisibleBlock(&area), plain.Visible(&plainArea))) << where;
+        ASSERT_EQ(area, plainArea) << where;
+        ASSERT_TRUE(SameBlock(grid.FullyVisibleBlock(), plain.FullyVisible())) << where;
+        for (int r = -1; r <= rows; ++r)
+            for (int c = -1; c <= cols; ++c) {
+                CPoint got, want;
+                const bool ok = plain.TopLeft(r, c, &want);
+                ASSERT_EQ(bool(grid.CellTopLeft(r, c, &got)), ok) << where << " cell " << r << "," << c;
+                if (ok) {
+                    ASSERT_EQ(got, want) << where << " cell " << r << "," << c;
+                }
+                if (grid.IsValidCell(r, c)) {
+                    ASSERT_EQ(bool(grid.IsCellInView(r, c)), plain.IsInView(r, c)) << where << " cell " << r << "," << c;
+                }
+            }
+        for (int k = 0; k < 200; ++k) {
+            const CPoint p(pick(-2, plain.client.right + 40), pick(-2, plain.client.bottom + 40));
+            const bool fixed = k % 2 == 0;
+            ASSERT_EQ(grid.CellAtPoint(p, fixed), plain.AtPoint(p, fixed)) << where << " point " << p.x << "," << p.y;
+        }
+    }
+    EXPECT_GT(scrolledRounds, 10) << "most rounds scroll both ways";
 }
 
 }  // namespace
