@@ -804,13 +804,8 @@ bool SameBlock(const CellBlock& a, const CellBlock& b) {
 
 // Random grids, with sizes of 0 among them, scrolled to random positions
 // (inside rows and columns too) in windows of several sizes.
-TEST(GridLayoutScrolled, AnswersMatchThePlainSums) {
-    HeadlessScreen screen{CSize(400, 300)};
-    CWnd top;
-    top.CreateEx(0, nullptr, u"t", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0);
-    screen.RunUntilIdle();
-    CGridCtrl grid;
-    ASSERT_TRUE(grid.Create(CRect(0, 0, 300, 200), &top, 200, WS_CHILD | WS_VISIBLE));
+TEST_F(GridWindow, ScrolledLayoutMatchesThePlainSums) {
+    top.MoveWindow(0, 0, 400, 300);
     std::mt19937 rng(11);
     auto pick = [&](int lo, int hi) { return lo + int(rng() % unsigned(hi - lo + 1)); };
     auto size = [&](int most) { return pick(0, 5) == 0 ? 0 : pick(1, most); };
