@@ -67,6 +67,9 @@ void CGridCtrl::SelectRange(int minRow, int minColumn, int maxRow, int maxColumn
         SetCellState(cell.row, cell.col, GetCellState(cell.row, cell.col) & ~UINT(StateSelected));
         if (!valid || !block.Contains(cell.row, cell.col)) redraw(cell.row, cell.col);
     }
+    // An entry whose cell had lost its bit (state written through SetCellInfo)
+    // would otherwise stay for good and name a cell nobody selected.
+    if (!selectedCells.empty()) selectedCells.clear();   // clear() of an empty map still wipes its buckets
     if (!singleRowSelection) {
         for (const auto& entry : savedSelection) {
             const CellCoord cell = entry.second;
@@ -131,6 +134,28 @@ CellBlock CGridCtrl::GetSelectionBounds() const {
         b.maxCol = std::max(b.maxCol, c.col);
     }
     return b;
+}
+
+// Selection entries name cells by position. When rows or columns are
+// inserted or removed the cells move, so their entries move with them;
+// otherwise the diary's Delete would act on records nobody selected.
+static void ShiftMap(CellMap& map, bool byRow, int at, int delta) {
+    if (map.empty()) return;
+    CellMap moved;
+    moved.reserve(map.size());
+    for (const auto& entry : map) {
+        CellCoord cell = entry.second;
+        int& index = byRow ? cell.row : cell.col;
+        if (delta < 0 && index >= at && index < at - delta) continue;   // its cell went
+        if (index >= at) index += delta;
+        moved.emplace(MakeCellKey(cell.row, cell.col), cell);
+    }
+    map.swap(moved);
+}
+
+void CGridCtrl::ShiftSelection(bool byRow, int at, int delta) {
+    ShiftMap(selectedCells, byRow, at, delta);
+    ShiftMap(savedSelection, byRow, at, delta);
 }
 
 void CGridCtrl::ClearSelection() {

@@ -286,7 +286,12 @@ void CGridCtrl::DestroyRow(CCellRow* row, int rowIndex) {
     // overlap instead of each cell waiting for its own.
     for (CCellData* cell : *row)
         if (cell) cell->text.Prefetch();
-    for (int c = 0; c < int(row->size()); ++c) DestroyCell((*row)[c], rowIndex, c);
+    // A cell's slot is emptied once it is gone, so a ClearCell of a later
+    // cell never reaches it.
+    for (int c = 0; c < int(row->size()); ++c) {
+        DestroyCell((*row)[c], rowIndex, c);
+        (*row)[c] = nullptr;
+    }
     delete row;
 }
 
@@ -306,7 +311,11 @@ BOOL CGridCtrl::SetRows(int n) {
     if (focusCell.row >= n) ChangeFocusCell(-1, -1);
     const int old = rowCount;
     if (n < old) {
-        for (int r = old - 1; r >= n; --r) DestroyRow(rows[r], r);
+        for (int r = n; r < old; ++r) {
+            DestroyRow(rows[r], r);
+            rows[r] = nullptr;
+        }
+        ShiftSelection(true, n, n - old);
     }
     rowCount = n;
     rows.resize(n, nullptr);
@@ -333,8 +342,12 @@ BOOL CGridCtrl::SetColumns(int n) {
         for (int r = 0; r < int(rows.size()); ++r) {
             CCellRow* row = rows[r];
             if (!row) continue;
-            for (int c = int(row->size()) - 1; c >= n; --c) DestroyCell((*row)[c], r, c);
+            for (int c = n; c < int(row->size()); ++c) {
+                DestroyCell((*row)[c], r, c);
+                (*row)[c] = nullptr;
+            }
         }
+        ShiftSelection(false, n, n - old);
     }
     columnCount = n;
     columnWidths.resize(n, defaultColumnWidth);
@@ -387,6 +400,7 @@ int CGridCtrl::AddColumn(const CString& heading, UINT format, int index) {
         (*row)[index] = NewCell(r, index);
     }
     ++columnCount;
+    if (!append) ShiftSelection(false, index, 1);
     SetCellText(0, index, heading);
     for (int r = 0; r < rowCount; ++r) SetCellFormat(r, index, format);
     SetColumnPixels(index, MeasureHeading(heading, TRUE).cx);
@@ -399,11 +413,13 @@ int CGridCtrl::AddRow(const CString& heading, int index) {
     if (index >= 0 && index >= rowCount) return -1;
     ClearSelection();
     if (columnCount <= 0) SetColumns(1);
-    if (index < 0) index = rowCount;
+    const bool append = index < 0;
+    if (append) index = rowCount;
     rowHeights.insert(index, 0);
     CCellRow* row = new CCellRow(columnCount, nullptr);
     rows.insert(rows.begin() + index, row);
     ++rowCount;
+    if (!append) ShiftSelection(true, index, 1);
     for (int c = 0; c < columnCount; ++c) (*row)[c] = NewCell(index, c);
     SetCellText(index, 0, heading);
     SetRowPixels(index, MeasureHeading(heading, TRUE).cy);
@@ -425,6 +441,7 @@ BOOL CGridCtrl::RemoveColumn(int column) {
     }
     columnWidths.erase(column);
     --columnCount;
+    ShiftSelection(false, column, -1);
     if (column < fixedColumnCount) --fixedColumnCount;
     if (column == focusCell.col) focusCell = CellCoord();
     else if (column < focusCell.col) --focusCell.col;
@@ -441,6 +458,7 @@ BOOL CGridCtrl::RemoveRow(int row) {
     rows.erase(rows.begin() + row);
     rowHeights.erase(row);
     --rowCount;
+    ShiftSelection(true, row, -1);
     if (row < fixedRowCount) --fixedRowCount;
     if (row == focusCell.row) focusCell = CellCoord();
     else if (row < focusCell.row) --focusCell.row;
@@ -452,8 +470,12 @@ BOOL CGridCtrl::RemoveAllCells() {
     ClearSelection();
     columnWidths.clear();
     rowHeights.clear();
-    for (int r = 0; r < int(rows.size()); ++r) DestroyRow(rows[r], r);
+    for (int r = 0; r < int(rows.size()); ++r) {
+        DestroyRow(rows[r], r);
+        rows[r] = nullptr;
+    }
     rows.clear();
+    ShiftSelection(true, 0, -rowCount);
     focusCell = CellCoord();
     rowCount = fixedRowCount = columnCount = fixedColumnCount = 0;
     UpdateScrollBars();

@@ -297,6 +297,9 @@ private:
     void PrefetchRowsBelow(int row) const;
     void DestroyCell(CCellData* cell, int row, int column);
     void RepaintHeadings(CellCoord cell, bool rowChanged, bool columnChanged);
+    // Rows (or columns) from `at` moved by `delta` (delta < 0: -delta of them
+    // went): the selection maps follow their cells.
+    void ShiftSelection(bool byRow, int at, int delta);
     void ForEachCell(const std::function<void(CCellData*, int, int)>& fn);
     // Gives the window the font of logFont (what PreSubclassWindow does).
     void ApplyLogFont();

@@ -1,9 +1,13 @@
 // The cell model without a window: counts, insertion and removal, formats,
 // state bits and the selection map, fonts, colours and settings.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <set>
+#include <vector>
 
 #include "grid/gridctrl.h"
 #include "platform/gfx/syscolors.h"
@@ -77,6 +81,49 @@ TEST(GridCounts, RemovalsKeepTheRightCells) {
     EXPECT_EQ(g.GetCellText(0, 0), u"col");
     EXPECT_EQ(g.GetCellText(0, 1), u"0");
     EXPECT_EQ(g.GetCellText(2, 1), u"20");
+}
+
+// A subclass's ClearCell sees every cell just before it goes, in row order,
+// while the grid still holds it where it was, and never one already gone.
+class ClearingGrid : public CGridCtrl {
+public:
+    using CGridCtrl::CGridCtrl;
+    std::vector<CellCoord> cleared;
+    std::set<const CCellData*> gone;
+    void ClearCell(CCellData* cell, int row, int column) override {
+        EXPECT_EQ(CellAt(row, column), cell) << row << "," << column;
+        for (int r = 0; r < rowCount; ++r)
+            for (int c = 0; c < columnCount; ++c)
+                EXPECT_EQ(gone.count(CellAt(r, c)), 0u) << "a destroyed cell still at " << r << "," << c;
+        cleared.push_back(CellCoord(row, column));
+        CGridCtrl::ClearCell(cell, row, column);
+        gone.insert(cell);
+    }
+};
+
+TEST(GridCounts, EveryDestroyedCellIsClearedFirstInRowOrder) {
+    struct Case {
+        const char* what;
+        std::function<void(CGridCtrl&)> change;
+        std::vector<CellCoord> expected;
+    };
+    const Case cases[] = {
+        {"SetRows(2)", [](CGridCtrl& g) { g.SetRows(2); }, {{2, 0}, {2, 1}, {2, 2}, {3, 0}, {3, 1}, {3, 2}}},
+        {"SetColumns(1)", [](CGridCtrl& g) { g.SetColumns(1); },
+         {{0, 1}, {0, 2}, {1, 1}, {1, 2}, {2, 1}, {2, 2}, {3, 1}, {3, 2}}},
+        {"RemoveRow(1)", [](CGridCtrl& g) { g.RemoveRow(1); }, {{1, 0}, {1, 1}, {1, 2}}},
+        {"RemoveColumn(1)", [](CGridCtrl& g) { g.RemoveColumn(1); }, {{0, 1}, {1, 1}, {2, 1}, {3, 1}}},
+        {"RemoveAllCells", [](CGridCtrl& g) { g.RemoveAllCells(); },
+         {{0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {1, 2}, {2, 0}, {2, 1}, {2, 2}, {3, 0}, {3, 1}, {3, 2}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearingGrid g(4, 3);
+        c.change(g);
+        EXPECT_EQ(g.cleared.size(), c.expected.size());
+        for (size_t i = 0; i < std::min(g.cleared.size(), c.expected.size()); ++i)
+            EXPECT_EQ(g.cleared[i], c.expected[i]) << i;
+    }
 }
 
 // Cells and short texts share pools across grids; slots freed by one grid,
@@ -155,6 +202,17 @@ TEST(GridState, SelectedCellsFollowTheStateBit) {
     EXPECT_TRUE(g.SetCellInfo(&info));
     EXPECT_EQ(g.GetCellState(2, 3), UINT(StateSelected));
     EXPECT_TRUE(g.selectedCells.empty()) << "MaskState stores the bits without the map";
+    // Written away the same way, a selected cell's bit leaves its entry behind;
+    // replacing the selection must not keep it.
+    g.SetCellState(1, 1, StateSelected);
+    info.row = info.column = 1;
+    info.state = 0;
+    g.SetCellInfo(&info);
+    EXPECT_EQ(g.selectedCells.size(), 1u);
+    g.SelectRange(3, 0, 3, 0, FALSE);
+    ASSERT_EQ(g.selectedCells.size(), 1u);
+    EXPECT_EQ(g.selectedCells.begin()->second, CellCoord(3, 0));
+    g.SetCellState(3, 0, 0);
 
     g.SetCellState(3, 3, StateSelected);
     g.SetRows(3);   // shrinking below a selected cell clears it through ClearCell
@@ -332,6 +390,77 @@ TEST(GridSelection, RangesExtensionsAndBounds) {
     g.SelectEveryCell();
     EXPECT_EQ(g.GetSelectionBounds(), before);
     g.selectionEnabled = TRUE;
+}
+
+// The texts of the selected cells, checking on the way that the selection
+// map and the cells' bits agree: one entry, with the cell's coordinates, for
+// every cell that has the bit, and no other entry.
+std::multiset<CString> SelectedTexts(CGridCtrl& g) {
+    std::multiset<CString> texts;
+    size_t withBit = 0;
+    for (int r = 0; r < g.rowCount; ++r) {
+        for (int c = 0; c < g.columnCount; ++c) {
+            if (!(g.GetCellState(r, c) & StateSelected)) continue;
+            ++withBit;
+            texts.insert(g.GetCellText(r, c));
+            auto it = g.selectedCells.find(MakeCellKey(r, c));
+            EXPECT_TRUE(it != g.selectedCells.end() && it->second == CellCoord(r, c)) << r << "," << c;
+        }
+    }
+    EXPECT_EQ(g.selectedCells.size(), withBit) << "entries that name no selected cell";
+    return texts;
+}
+
+// Insertions and removals move cells; the selection (kept when selection is
+// off, or brought back from the Ctrl-press cells) must move with them.
+TEST(GridSelection, EntriesFollowTheirCellsThroughInsertionAndRemoval) {
+    struct Case {
+        const char* what;
+        BOOL selectionEnabled;
+        std::vector<CellCoord> selected, saved;
+        std::function<void(CGridCtrl&)> change;
+        std::multiset<CString> expected;   // texts of the cells selected afterwards
+    };
+    const Case cases[] = {
+        {"selection off, a row removed above", FALSE, {{3, 1}, {4, 2}, {1, 1}}, {},
+         [](CGridCtrl& g) { g.RemoveRow(1); }, {u"3,1", u"4,2"}},
+        {"selection off, a row inserted above", FALSE, {{3, 1}, {4, 2}}, {},
+         [](CGridCtrl& g) { g.AddRow(u"new", 2); }, {u"3,1", u"4,2"}},
+        {"selection off, a column removed before", FALSE, {{3, 1}, {4, 2}, {2, 0}}, {},
+         [](CGridCtrl& g) { g.RemoveColumn(0); }, {u"3,1", u"4,2"}},
+        {"selection off, a column inserted before", FALSE, {{3, 1}, {4, 2}}, {},
+         [](CGridCtrl& g) { g.AddColumn(u"h", 0, 1); }, {u"3,1", u"4,2"}},
+        {"selection off, a row appended", FALSE, {{3, 1}}, {},
+         [](CGridCtrl& g) { g.AddRow(u"new"); }, {u"3,1"}},
+        // The diary removes row 1 again and again after a Ctrl+click; every
+        // removal clears the selection and brings the saved cells back.
+        {"Ctrl-press cells, row 1 removed twice", TRUE, {{5, 1}}, {{3, 1}, {3, 2}},
+         [](CGridCtrl& g) { g.RemoveRow(1); g.RemoveRow(1); }, {u"3,1", u"3,2"}},
+        {"Ctrl-press cells, rows inserted", TRUE, {}, {{3, 1}},
+         [](CGridCtrl& g) { g.AddRow(u"a", 1); g.AddRow(u"b", 1); }, {u"3,1"}},
+        {"Ctrl-press cells in a removed row", TRUE, {}, {{3, 1}},
+         [](CGridCtrl& g) { g.RemoveRow(3); g.RemoveRow(1); }, {}},
+        {"Ctrl-press cells cut off, then the grid grows", TRUE, {}, {{5, 1}},
+         [](CGridCtrl& g) { g.SetRows(5); g.SetRows(7); g.ClearSelection(); }, {}},
+        {"Ctrl-press cells, every cell removed, grid refilled", TRUE, {}, {{2, 2}},
+         [](CGridCtrl& g) { g.RemoveAllCells(); g.SetRows(6); g.SetColumns(4); g.ClearSelection(); }, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CGridCtrl g(6, 4, 1, 0);
+        for (int r = 0; r < 6; ++r)
+            for (int col = 0; col < 4; ++col) g.SetCellText(r, col, ToU16(r) + u"," + ToU16(col));
+        for (const CellCoord& cell : c.selected) g.SetCellState(cell.row, cell.col, StateSelected);
+        for (const CellCoord& cell : c.saved) g.savedSelection[MakeCellKey(cell.row, cell.col)] = cell;
+        g.selectionEnabled = c.selectionEnabled;
+        c.change(g);
+        EXPECT_EQ(SelectedTexts(g), c.expected);
+        // A later replacement of the selection leaves no trace of the old one.
+        g.selectionEnabled = TRUE;
+        g.savedSelection.clear();
+        g.SelectRange(1, 0, 1, 0, FALSE);
+        EXPECT_EQ(SelectedTexts(g).size(), 1u);
+    }
 }
 
 TEST(GridSelection, SavedCellsComeBackUnlessSingleRow) {
