@@ -222,8 +222,11 @@ CSize CGridCtrl::MeasureCell(int row, int column, CDC* dc) {
 }
 
 CDC* CGridCtrl::MeasuringDC() {
+    // Measuring needs the window's context, so a grid whose window is gone
+    // measures nothing, kept context or not.
+    if (!GetSafeHwnd()) return nullptr;
     if (!m_measureReady) {
-        CDC* dc = GetSafeHwnd() ? GetDC() : nullptr;
+        CDC* dc = GetDC();
         if (!dc) return nullptr;
         m_measureReady = m_measureDC.CreateCompatibleDC(dc);
         ReleaseDC(dc);

@@ -234,6 +234,14 @@ TEST_F(GridWindow, MeasuringAndFitting) {
     grid.SetRowPixels(3, 1);
     ASSERT_TRUE(grid.FitRow(3));
     EXPECT_EQ(grid.RowPixels(3), cell.cy);
+
+    // Without a window there is no context to measure in: 0 x 0, as a row
+    // added then gets no height.
+    grid.DestroyWindow();
+    EXPECT_EQ(grid.MeasureHeading(u"Expiring Time", TRUE), CSize(0, 0));
+    EXPECT_EQ(grid.MeasureHeading(u"Expiring Time", FALSE), CSize(0, 0));
+    EXPECT_EQ(grid.RowPixels(grid.AddRow(u"late")), 0);
+    EXPECT_FALSE(grid.FitColumn(2));
 }
 
 // Fitting everything at once must give what fitting each column, then each
