@@ -132,12 +132,13 @@ BOOL CGridCtrl::PaintFixedCell(CDC* dc, int row, int column, CRect rect, BOOL) {
     dc->SetTextColor(info.textColor == CLR_DEFAULT ? fixedTextColor : info.textColor);
     CDCStateScope state(*dc);
 
-    const bool focusValid = IsValidCell(focusCell);
-    const bool inFocusLine = focusValid && (row == focusCell.row || column == focusCell.col);
+    // Semibold asks only that the row or the column match the focus cell's;
+    // the sunken edge wants a focus cell that exists.
+    const bool inFocusLine = row == focusCell.row || column == focusCell.col;
     CFont* font = m_fonts.Get(*GetCellFont(row, column), inFocusLine);
     if (font) dc->SelectObject(font);
 
-    if (!inFocusLine) {
+    if (!IsValidCell(focusCell) || !inFocusLine) {
         CPen light(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
         CPen dark(PS_SOLID, 1, GetSysColor(COLOR_3DDKSHADOW));
         CPen* oldPen = dc->SelectObject(&light);

@@ -484,20 +484,34 @@ namespace {
 TEST_F(GridWindow, HeadingInTheFocusColumnIsSemibold) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     for (int c = 1; c < 4; ++c) grid.SetCellText(0, c, u"Heading");
-    auto ink = [&](int left) {
+    grid.SetCellText(3, 0, u"Heading");
+    // Ink inside a heading cell's edge; the cells are 50 x 20.
+    auto ink = [&](int left, int top = 0) {
         int n = 0;
-        for (int y = 2; y < 18; ++y)
+        for (int y = top + 2; y < top + 18; ++y)
             for (int x = left + 2; x < left + 48; ++x) n += At(x, y) != face;
         return n;
     };
     Repaint();
-    const int plain2 = ink(100), plain3 = ink(150);
+    const int plain2 = ink(100), plain3 = ink(150), plainRow3 = ink(0, 60);
     EXPECT_GT(plain2, 0) << "the heading text is drawn";
     EXPECT_EQ(plain2, plain3) << "with no focus cell every heading looks alike";
+    EXPECT_EQ(plainRow3, plain3);
     grid.ChangeFocusCell(3, 2);
     Repaint();
     EXPECT_GT(ink(100), plain2) << "semibold in the focus column";
     EXPECT_EQ(ink(150), plain3) << "normal weight elsewhere";
+    EXPECT_GT(ink(0, 60), plainRow3) << "semibold in the focus row";
+
+    // A focus cell outside the grid sinks no heading, yet the heading of the
+    // row it names is drawn semibold: the weight asks only for the row or
+    // the column to match.
+    grid.ChangeFocusCell(-1, -1);
+    grid.ChangeFocusCell(3, 99);
+    Repaint();
+    EXPECT_GT(ink(0, 60), plainRow3);
+    EXPECT_EQ(ink(100), plain2);
+    EXPECT_EQ(At(20, 60), GetSysColor(COLOR_BTNHIGHLIGHT)) << "raised: light top edge";
 }
 
 }  // namespace
