@@ -4,10 +4,11 @@ COffscreenDC::COffscreenDC(CDC* target) : m_target(target) {
     m_memory = !target->IsPrinting();
     target->GetClipBox(&m_area);
     if (m_memory) {
-        CreateCompatibleDC(target);
         CRect device = m_area;
         target->LPtoDP(&device);
-        if (!m_bitmap.CreateCompatibleBitmap(target, device.Width(), device.Height())) {
+        if (!CreateCompatibleDC(target)) {
+            m_memory = false;   // no memory context: draw straight onto the target
+        } else if (!m_bitmap.CreateCompatibleBitmap(target, device.Width(), device.Height())) {
             // No bitmap: draw straight onto the target instead.
             DeleteDC();
             m_memory = false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "grid/gridctrl.h"
+#include "grid/offscreendc.h"
 #include "platform/gfx/syscolors.h"
 #include "platform/win/headless_screen.h"
 
@@ -880,6 +881,38 @@ TEST_F(GridWindow, ScrolledLayoutMatchesThePlainSums) {
         }
     }
     EXPECT_GT(scrolledRounds, 10) << "most rounds scroll both ways";
+}
+
+}  // namespace
+
+namespace {
+
+// The off-screen context draws in the target's own coordinates and lands only
+// inside the paint area, in one copy when it goes; on a printer it draws
+// straight through.
+TEST(OffscreenDC, DrawsInTheTargetsCoordinatesInsideTheArea) {
+    for (const bool printing : {false, true}) {
+        Surface surface(120, 100, 0xFFFFFF);
+        CDC target(&surface, CPoint(0, 0), CRect(40, 30, 100, 80));
+        target.SetPrinting(printing);
+        {
+            COffscreenDC dc(&target);
+            EXPECT_EQ(dc.IntoMemory(), !printing);
+            EXPECT_EQ(dc.Area(), CRect(40, 30, 100, 80));
+            EXPECT_EQ(bool(dc.IsPrinting()), printing);
+            dc.FillSolidRect(CRect(0, 0, 120, 100), RGB(0, 0, 255));
+            dc.FillSolidRect(CRect(50, 40, 51, 41), RGB(255, 0, 0));
+            if (!printing) {
+                EXPECT_EQ(surface.GetPixel(50, 40), RGB(255, 255, 255)) << "nothing shows before the copy";
+            }
+        }
+        EXPECT_EQ(surface.GetPixel(50, 40), RGB(255, 0, 0)) << printing;
+        EXPECT_EQ(surface.GetPixel(40, 30), RGB(0, 0, 255)) << printing;
+        EXPECT_EQ(surface.GetPixel(99, 79), RGB(0, 0, 255)) << printing;
+        EXPECT_EQ(surface.GetPixel(39, 50), RGB(255, 255, 255)) << printing;
+        EXPECT_EQ(surface.GetPixel(100, 50), RGB(255, 255, 255)) << printing;
+        EXPECT_EQ(surface.GetPixel(60, 80), RGB(255, 255, 255)) << printing;
+    }
 }
 
 }  // namespace
