@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -912,6 +913,38 @@ TEST(OffscreenDC, DrawsInTheTargetsCoordinatesInsideTheArea) {
         EXPECT_EQ(surface.GetPixel(39, 50), RGB(255, 255, 255)) << printing;
         EXPECT_EQ(surface.GetPixel(100, 50), RGB(255, 255, 255)) << printing;
         EXPECT_EQ(surface.GetPixel(60, 80), RGB(255, 255, 255)) << printing;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A change repainted through RepaintCell alone must leave the screen as a
+// full repaint leaves it: the cell, its own grid lines, the heading's edge.
+TEST_F(GridWindow, RepaintCellShowsWhatAFullRepaintShows) {
+    for (int r = 0; r < 6; ++r)
+        for (int c = 0; c < 4; ++c) grid.SetCellText(r, c, u"cell");
+    Repaint();
+    struct Case { const char* what; GridLineMode lines; int row, column; std::function<void()> change; };
+    const Case cases[] = {
+        {"own back colour", LinesBoth, 3, 2, [&] { grid.SetCellBackColor(3, 2, RGB(200, 0, 0)); }},
+        {"selected", LinesBoth, 2, 3, [&] { grid.SetCellState(2, 3, StateSelected); }},
+        {"focused", LinesBoth, 4, 1, [&] { grid.SetCellState(4, 1, StateFocused); }},
+        {"text, vertical lines", LinesVertical, 1, 2, [&] { grid.SetCellText(1, 2, u"WWWWWWWWWWWW"); }},
+        {"back colour, horizontal lines", LinesHorizontal, 5, 3, [&] { grid.SetCellBackColor(5, 3, RGB(0, 90, 0)); }},
+        {"heading text", LinesBoth, 0, 2, [&] { grid.SetCellText(0, 2, u"Title"); }},
+        {"row heading colour", LinesBoth, 3, 0, [&] { grid.SetCellBackColor(3, 0, RGB(0, 0, 120)); }},
+    };
+    for (const Case& c : cases) {
+        grid.gridLines = c.lines;
+        Repaint();
+        c.change();
+        ASSERT_TRUE(grid.RepaintCell(c.row, c.column)) << c.what;
+        screen.RunUntilIdle();
+        const std::vector<COLORREF> repainted = ClientPixels(screen, grid);
+        Repaint();
+        EXPECT_TRUE(repainted == ClientPixels(screen, grid)) << c.what;
     }
 }
 
