@@ -949,3 +949,64 @@ TEST_F(GridWindow, RepaintCellShowsWhatAFullRepaintShows) {
 }
 
 }  // namespace
+
+namespace {
+
+// Requests at the start, at the reachable end of a line, or with no row or
+// column to step back to, move nothing and repaint nothing.
+TEST_F(GridWindow, ScrollRequestsWithNothingToDoRepaintNothing) {
+    grid.SetRows(14);
+    grid.SetColumns(8);
+    for (int r = 0; r < 14; ++r) grid.SetRowPixels(r, 20);
+    for (int c = 0; c < 8; ++c) grid.SetColumnPixels(c, 50);
+    grid.UpdateScrollBars();
+    auto reachable = [&](int bar) {
+        SCROLLINFO si;
+        grid.GetScrollInfo(bar, &si, SIF_ALL);
+        return si.nMax - int(si.nPage) + 1;
+    };
+    struct Case { UINT message; UINT code; int start; const char* what; };
+    auto run = [&](const Case& c) {
+        const int bar = c.message == WM_VSCROLL ? SB_VERT : SB_HORZ;
+        grid.SetScrollPosition(SB_VERT, 0);
+        grid.SetScrollPosition(SB_HORZ, 0);
+        grid.SetScrollPosition(bar, c.start);
+        ASSERT_EQ(grid.ScrollPosition(bar), c.start) << c.what;
+        screen.RunUntilIdle();
+        grid.SendMessage(c.message, c.code, 0);
+        EXPECT_EQ(grid.ScrollPosition(bar), c.start) << c.what;
+        CRect update;
+        EXPECT_FALSE(grid.GetUpdateRect(&update)) << c.what;
+    };
+    const Case atTheEnds[] = {
+        {WM_VSCROLL, SB_LINEUP, 0, "line up at the top"},
+        {WM_VSCROLL, SB_PAGEUP, 0, "page up at the top"},
+        {WM_VSCROLL, SB_TOP, 0, "top at the top"},
+        {WM_VSCROLL, SB_LINEDOWN, reachable(SB_VERT), "line down at the last reachable position"},
+        {WM_VSCROLL, SB_ENDSCROLL, 40, "end of scrolling"},
+        {WM_HSCROLL, SB_LINELEFT, 0, "line left at the left"},
+        {WM_HSCROLL, SB_PAGELEFT, 0, "page left at the left"},
+        {WM_HSCROLL, SB_LEFT, 0, "left at the left"},
+        {WM_HSCROLL, SB_LINERIGHT, reachable(SB_HORZ), "line right at the last reachable position"},
+        {WM_HSCROLL, SB_ENDSCROLL, 50, "end of scrolling"},
+    };
+    for (const Case& c : atTheEnds) run(c);
+
+    // One non-fixed row and column, each larger than the view: the bars keep
+    // the ranges they had, a position inside them shows that row and column
+    // first, and there is none before it to step back to.
+    grid.redrawEnabled = FALSE;
+    grid.SetRows(2);
+    grid.SetColumns(2);
+    grid.SetRowPixels(1, 500);
+    grid.SetColumnPixels(1, 400);
+    grid.redrawEnabled = TRUE;
+    grid.UpdateScrollBars();
+    Repaint();
+    ASSERT_GT(grid.vertScrollMax, 50);
+    ASSERT_GT(grid.horzScrollMax, 50);
+    run({WM_VSCROLL, SB_LINEUP, 50, "line up with no non-fixed row above the view"});
+    run({WM_HSCROLL, SB_LINELEFT, 50, "line left with no non-fixed column left of the view"});
+}
+
+}  // namespace
