@@ -672,14 +672,25 @@ TEST_F(GridWindow, LineScrollShowsWhatAFullRepaintShows) {
         {WM_HSCROLL, SB_LINERIGHT}, {WM_HSCROLL, SB_LINERIGHT}, {WM_HSCROLL, SB_LINELEFT},
         {WM_VSCROLL, SB_PAGEDOWN}, {WM_HSCROLL, SB_PAGERIGHT}, {WM_VSCROLL, SB_LINEUP},
     };
-    for (const Step& s : steps) {
-        const int before = grid.ScrollPosition(s.message == WM_VSCROLL ? SB_VERT : SB_HORZ);
-        grid.SendMessage(s.message, s.code, 0);
-        ASSERT_NE(grid.ScrollPosition(s.message == WM_VSCROLL ? SB_VERT : SB_HORZ), before) << s.code;
-        screen.RunUntilIdle();
-        const std::vector<COLORREF> scrolled = ClientPixels(screen, grid);
+    // Straight onto the screen too: the pixels must not depend on the way.
+    std::vector<COLORREF> offscreen;
+    for (const BOOL buffered : {TRUE, FALSE}) {
+        grid.doubleBuffered = buffered;
+        grid.SendMessage(WM_VSCROLL, SB_TOP, 0);
+        grid.SendMessage(WM_HSCROLL, SB_LEFT, 0);
         Repaint();
-        EXPECT_TRUE(scrolled == ClientPixels(screen, grid)) << "message " << s.message << " code " << s.code;
+        if (buffered) offscreen = ClientPixels(screen, grid);
+        else EXPECT_TRUE(offscreen == ClientPixels(screen, grid)) << "a paint without the off-screen bitmap";
+        for (const Step& s : steps) {
+            const int before = grid.ScrollPosition(s.message == WM_VSCROLL ? SB_VERT : SB_HORZ);
+            grid.SendMessage(s.message, s.code, 0);
+            ASSERT_NE(grid.ScrollPosition(s.message == WM_VSCROLL ? SB_VERT : SB_HORZ), before) << s.code;
+            screen.RunUntilIdle();
+            const std::vector<COLORREF> scrolled = ClientPixels(screen, grid);
+            Repaint();
+            EXPECT_TRUE(scrolled == ClientPixels(screen, grid))
+                << "message " << s.message << " code " << s.code << " buffered " << buffered;
+        }
     }
 }
 
