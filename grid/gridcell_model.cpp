@@ -245,9 +245,9 @@ int CGridCtrl::ReadWheelScrollLines() {
     if (!settings::ReadValue(u"Control Panel\\Desktop", u"WheelScrollLines", &value)) return 3;
     // The value is read into a buffer of 256 bytes; longer data cannot be read.
     if ((value.size() + 1) * sizeof(char16_t) > 256) return 3;
-    // Base-10 text: leading blanks, an optional sign, digits; the rest is ignored.
+    // Base-10 text: leading white space, an optional sign, digits; the rest is ignored.
     size_t i = 0;
-    while (i < value.size() && (value[i] == u' ' || value[i] == u'\t')) ++i;
+    while (i < value.size() && (value[i] == u' ' || (value[i] >= u'\t' && value[i] <= u'\r'))) ++i;
     bool negative = false;
     if (i < value.size() && (value[i] == u'-' || value[i] == u'+')) negative = value[i++] == u'-';
     long long n = 0;

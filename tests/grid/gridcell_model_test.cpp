@@ -11,6 +11,7 @@
 
 #include "grid/gridctrl.h"
 #include "platform/gfx/syscolors.h"
+#include "platform/win/headless_screen.h"
 
 namespace {
 
@@ -526,6 +527,7 @@ TEST(GridSettings, WheelScrollLinesFromTheStore) {
         {"[Control Panel\\Desktop]\nOther=10\n", 3},
         {"[Control Panel\\Desktop]\nWheelScrollLines=7 lines\n", 7},
         {"[Control Panel\\Desktop]\nWheelScrollLines=-1\n", -1},
+        {"[Control Panel\\Desktop]\nWheelScrollLines=\v\f12\n", 12},
     };
     for (const Case& c : cases) {
         std::filesystem::remove(path);
@@ -536,6 +538,85 @@ TEST(GridSettings, WheelScrollLinesFromTheStore) {
     }
     std::filesystem::remove(path);
     unsetenv("VELMORA_SETTINGS_FILE");
+}
+
+// A new column is as wide as its heading in the semibold grid font plus a
+// margin on each side; a new row as high as its heading.
+TEST(GridHeadings, NewColumnsAndRowsTakeTheirHeadingsSize) {
+    HeadlessScreen screen{CSize(400, 300)};
+    CWnd top;
+    top.CreateEx(0, nullptr, u"t", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
+    CGridCtrl g;
+    ASSERT_TRUE(g.Create(CRect(0, 0, 300, 200), &top, 200, WS_CHILD | WS_VISIBLE));
+    ASSERT_GT(g.cellMargin, 0);
+    CDC* dc = g.GetDC();
+    ASSERT_NE(dc, nullptr);
+    auto extent = [&](const CString& text, LONG weight) {
+        LOGFONT lf = g.logFont;
+        lf.lfWeight = weight;
+        CFont font;
+        EXPECT_TRUE(font.CreateFontIndirect(&lf));
+        CFont* old = dc->SelectObject(&font);
+        const CSize size = dc->GetTextExtent(text);
+        if (old) dc->SelectObject(old);
+        return size;
+    };
+    const CSize semibold = extent(u"Title WWW", 600);
+    ASSERT_GT(semibold.cx, extent(u"Title WWW", FW_NORMAL).cx) << "the font must tell the weights apart";
+    const CSize tall = extent(u"Heading", 600);
+    g.ReleaseDC(dc);
+
+    EXPECT_EQ(g.AddColumn(u"Title WWW", DT_CENTER), 0);
+    EXPECT_EQ(g.rowCount, 1) << "the heading needs a row";
+    EXPECT_EQ(g.GetCellText(0, 0), u"Title WWW");
+    EXPECT_EQ(g.ColumnPixels(0), semibold.cx + 2 * g.cellMargin);
+    const int row = g.AddRow(u"Heading");
+    EXPECT_EQ(g.RowPixels(row), tall.cy + 2 * g.cellMargin);
+}
+
+// Null cells are skipped by every operation: a subclass may make none for a
+// position, and a grid whose allocation failed holds null there.
+class GappedGrid : public CGridCtrl {
+public:
+    using CGridCtrl::CGridCtrl;
+    CCellData* NewCell(int row, int column) override {
+        return row == 2 && column == 1 ? nullptr : CGridCtrl::NewCell(row, column);
+    }
+};
+
+TEST(GridCells, PositionsWithoutACellAreSkipped) {
+    GappedGrid g;   // the constructor's cells come from the base NewCell
+    g.SetRows(4);
+    g.SetColumns(3);
+    g.SetFixedRows(1);
+    ASSERT_EQ(g.CellAt(2, 1), nullptr);
+    EXPECT_FALSE(g.SetCellText(2, 1, u"x"));
+    EXPECT_EQ(g.GetCellText(2, 1), u"");
+    EXPECT_EQ(g.GetCellFont(2, 1), &g.logFont);
+    GridItemInfo info;
+    info.row = 2;
+    info.column = 1;
+    info.mask = 0xFF;
+    EXPECT_FALSE(g.GetCellInfo(&info));
+    EXPECT_FALSE(g.SetCellInfo(&info));
+
+    g.SelectEveryCell();
+    EXPECT_EQ(g.selectedCells.size(), 8u);
+    EXPECT_EQ(g.selectedCells.count(MakeCellKey(2, 1)), 0u);
+    g.ChangeFocusCell(2, 1);
+    EXPECT_EQ(g.focusCell, CellCoord(2, 1));
+    g.MarkModified(TRUE, 1, 1);
+    g.MarkModified(FALSE, 0, 0);
+    EXPECT_EQ(g.GetCellState(1, 1) & StateModified, 0u);
+    EXPECT_EQ(g.AddColumn(u"c", DT_RIGHT, 1), 1);
+    EXPECT_EQ(g.CellAt(2, 2), nullptr) << "the gap moved with its row's cells";
+    EXPECT_EQ(g.GetCellFormat(3, 1), UINT(DT_RIGHT));
+    EXPECT_EQ(g.AddRow(u"r", 3), 3);
+    EXPECT_TRUE(g.RemoveColumn(2));
+    EXPECT_TRUE(g.RemoveRow(2));
+    g.SetRows(1);
+    g.SetColumns(0);
+    EXPECT_TRUE(g.selectedCells.empty());
 }
 
 TEST(GridLayout, SizesAndHitTestingWithoutScrolling) {
