@@ -17,7 +17,9 @@ namespace {
 
 constexpr int kLeft = 10, kTop = 10;   // the top-level window on the screen
 
-class GridWindow : public ::testing::Test {
+// A grid of the given class in a window on the headless screen.
+template <class Grid>
+class GridWindowOf : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetSysColors();
@@ -41,8 +43,9 @@ protected:
 
     HeadlessScreen screen{CSize(400, 300)};
     CWnd top;
-    CGridCtrl grid;
+    Grid grid;
 };
+using GridWindow = GridWindowOf<CGridCtrl>;
 
 TEST_F(GridWindow, PaintingRules) {
     const COLORREF window = GetSysColor(COLOR_WINDOW);
@@ -1018,6 +1021,67 @@ TEST_F(GridWindow, ScrollRequestsWithNothingToDoRepaintNothing) {
     ASSERT_GT(grid.horzScrollMax, 50);
     run({WM_VSCROLL, SB_LINEUP, 50, "line up with no non-fixed row above the view"});
     run({WM_HSCROLL, SB_LINELEFT, 50, "line left with no non-fixed column left of the view"});
+}
+
+}  // namespace
+
+namespace {
+
+// Records what each thumb-tracking message did to the view.
+class ThumbRecordingGrid : public CGridCtrl {
+public:
+    struct Track { int position; bool rowChanged; bool dirtyBefore; bool dirtyAfter; CRect update; };
+    std::vector<Track> tracks;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != WM_VSCROLL || LOWORD(wParam) != SB_THUMBTRACK) return CGridCtrl::WindowProc(message, wParam, lParam);
+        Track t;
+        CRect update;
+        t.dirtyBefore = GetUpdateRect(&update);
+        const int row = FirstScrolledCell().row;
+        const LRESULT result = CGridCtrl::WindowProc(message, wParam, lParam);
+        t.position = ScrollPosition(SB_VERT);
+        t.rowChanged = FirstScrolledCell().row != row;
+        t.dirtyAfter = GetUpdateRect(&t.update);
+        tracks.push_back(t);
+        return result;
+    }
+};
+using ThumbWindow = GridWindowOf<ThumbRecordingGrid>;
+
+// Dragging the thumb a pixel at a time: a position that keeps the first
+// shown row repaints nothing, one that shows another row first repaints the
+// whole area below the fixed rows.
+TEST_F(ThumbWindow, TrackingRepaintsOnlyWhenTheFirstRowChanges) {
+    grid.SetRows(14);
+    for (int r = 0; r < 14; ++r) grid.SetRowPixels(r, 20);
+    grid.UpdateScrollBars();
+    Repaint();
+    CRect client;
+    grid.GetClientRect(&client);
+    ASSERT_EQ(client.bottom, 200) << "no horizontal bar";
+    ASSERT_LT(client.right, 300) << "a vertical bar";
+    // The bar lies right of the client area; its thumb starts below the top arrow.
+    const int x = kLeft + (client.right + 300) / 2;
+    const int y = kTop + GetSystemMetrics(SM_CYVSCROLL) + 3;
+    // The moves run inside the bar's own loop, each once the last one's
+    // repaint is done.
+    screen.Move(x, y);
+    for (int dy = 1; dy <= 40; ++dy) screen.Step([&, dy] { screen.Move(x, y + dy); });
+    screen.Step([&] { screen.Release(); });
+    screen.Press();
+
+    int kept = 0, changed = 0;
+    for (const ThumbRecordingGrid::Track& t : grid.tracks) {
+        if (t.dirtyBefore) continue;   // a repaint still pending says nothing
+        EXPECT_EQ(t.dirtyAfter, t.rowChanged) << "position " << t.position;
+        if (t.rowChanged) {
+            EXPECT_EQ(t.update, CRect(0, grid.FixedRowsHeight(), client.right, client.bottom)) << t.position;
+        }
+        (t.rowChanged ? changed : kept) += 1;
+    }
+    EXPECT_GT(kept, 5) << "positions inside the rows above the first shown one";
+    EXPECT_GT(changed, 1);
+    EXPECT_GT(grid.ScrollPosition(SB_VERT), 20) << "the drag moved the view";
 }
 
 }  // namespace
