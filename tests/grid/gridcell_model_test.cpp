@@ -540,14 +540,19 @@ TEST(GridSettings, WheelScrollLinesFromTheStore) {
     unsetenv("VELMORA_SETTINGS_FILE");
 }
 
+// A top-level window on the headless screen for grids to live in.
+struct OnScreen {
+    HeadlessScreen screen{CSize(400, 300)};
+    CWnd top;
+    OnScreen() { top.CreateEx(0, nullptr, u"t", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0); }
+};
+
 // A new column is as wide as its heading in the semibold grid font plus a
 // margin on each side; a new row as high as its heading.
 TEST(GridHeadings, NewColumnsAndRowsTakeTheirHeadingsSize) {
-    HeadlessScreen screen{CSize(400, 300)};
-    CWnd top;
-    top.CreateEx(0, nullptr, u"t", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
+    OnScreen on;
     CGridCtrl g;
-    ASSERT_TRUE(g.Create(CRect(0, 0, 300, 200), &top, 200, WS_CHILD | WS_VISIBLE));
+    ASSERT_TRUE(g.Create(CRect(0, 0, 300, 200), &on.top, 200, WS_CHILD | WS_VISIBLE));
     ASSERT_GT(g.cellMargin, 0);
     CDC* dc = g.GetDC();
     ASSERT_NE(dc, nullptr);
@@ -572,6 +577,45 @@ TEST(GridHeadings, NewColumnsAndRowsTakeTheirHeadingsSize) {
     EXPECT_EQ(g.ColumnPixels(0), semibold.cx + 2 * g.cellMargin);
     const int row = g.AddRow(u"Heading");
     EXPECT_EQ(g.RowPixels(row), tall.cy + 2 * g.cellMargin);
+}
+
+// Count changes invalidate the window only when they change something and
+// redraw is on; insertions and removals leave invalidating to their callers.
+// A new font always repaints.
+TEST(GridCounts, WindowRepaintsOnlyWhenItShould) {
+    OnScreen on;
+    HeadlessScreen& screen = on.screen;
+    CWnd& top = on.top;
+    struct Case {
+        const char* what;
+        BOOL redraw;
+        std::function<void(CGridCtrl&)> change;
+        bool repaints;
+    };
+    const Case cases[] = {
+        {"SetRows to the same count", TRUE, [](CGridCtrl& g) { g.SetRows(3); }, false},
+        {"SetColumns to the same count", TRUE, [](CGridCtrl& g) { g.SetColumns(2); }, false},
+        {"SetRows", TRUE, [](CGridCtrl& g) { g.SetRows(4); }, true},
+        {"SetRows, redraw off", FALSE, [](CGridCtrl& g) { g.SetRows(2); }, false},
+        {"SetColumns, redraw off", FALSE, [](CGridCtrl& g) { g.SetColumns(3); }, false},
+        {"SetFixedColumns", TRUE, [](CGridCtrl& g) { g.SetFixedColumns(1); }, true},
+        {"SetFixedRows, redraw off", FALSE, [](CGridCtrl& g) { g.SetFixedRows(2); }, false},
+        {"AddRow", TRUE, [](CGridCtrl& g) { g.AddRow(u"x"); }, false},
+        {"RemoveColumn", TRUE, [](CGridCtrl& g) { g.RemoveColumn(1); }, false},
+        {"WM_SETFONT, redraw off", FALSE,
+         [](CGridCtrl& g) { g.SendMessage(WM_SETFONT, g.SendMessage(WM_GETFONT), 0); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CGridCtrl g(3, 2, 1, 0);
+        ASSERT_TRUE(g.Create(CRect(0, 0, 300, 200), &top, 200, WS_CHILD | WS_VISIBLE));
+        screen.RunUntilIdle();
+        CRect dirty;
+        ASSERT_FALSE(g.GetUpdateRect(&dirty));
+        g.redrawEnabled = c.redraw;
+        c.change(g);
+        EXPECT_EQ(bool(g.GetUpdateRect(&dirty)), c.repaints);
+    }
 }
 
 // Null cells are skipped by every operation: a subclass may make none for a
