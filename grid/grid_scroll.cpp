@@ -166,6 +166,7 @@ void CGridCtrl::OnVScroll(UINT code, UINT, CWnd*) {
 
 void CGridCtrl::OnHScroll(UINT code, UINT, CWnd*) {
     if (GetFocus() != this) SetFocus();
+    // FIXME: hide the title tip here once title tips exist.
     const int p = ScrollPosition(SB_HORZ);
     const CellCoord first = FirstScrolledCell();
     CRect client;

@@ -396,6 +396,18 @@ TEST_F(GridWindow, ScrollRequestsAtTheEnds) {
     const int before = grid.vertScrollMax;
     grid.UpdateScrollBars();
     EXPECT_EQ(grid.vertScrollMax, before);
+
+    // The same through a resize that leaves room for the fixed row only.
+    grid.SetRowPixels(0, 20);
+    grid.UpdateScrollBars();
+    SCROLLINFO was, now;
+    ASSERT_TRUE(grid.GetScrollInfo(SB_VERT, &was, SIF_ALL));
+    grid.MoveWindow(0, 0, 300, 18);
+    screen.RunUntilIdle();
+    ASSERT_TRUE(grid.GetScrollInfo(SB_VERT, &now, SIF_ALL));
+    EXPECT_EQ(now.nMax, was.nMax);
+    EXPECT_EQ(now.nPage, was.nPage);
+    EXPECT_EQ(grid.vertScrollMax, 204);
 }
 
 TEST_F(GridWindow, PrinterContextDrawsNoBackgroundsFramesOrHighlights) {
