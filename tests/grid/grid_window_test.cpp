@@ -1097,3 +1097,51 @@ TEST_F(ThumbWindow, TrackingRepaintsOnlyWhenTheFirstRowChanges) {
 }
 
 }  // namespace
+
+namespace {
+
+// A cell's image sits at the top-left of its text area (inside the margin,
+// and inside the edge of a heading); the text starts past it.
+TEST_F(GridWindow, ImagesSitAtTheTopLeftOfTheTextArea) {
+    CImageList images;
+    ASSERT_TRUE(images.Create(16, 16, ILC_COLOR32, 1, 1));
+    ASSERT_EQ(images.Add(Surface(16, 16, 0xFF0000)), 0);   // surface pixels are 0xRRGGBB: red
+    grid.imageList = &images;
+    const int m = grid.cellMargin;
+    struct Case { int row, column; int inset; const char* what; };
+    const Case cases[] = {
+        {3, 2, 0, "a normal cell"},
+        {0, 2, 1, "a heading, inside its edge"},
+    };
+    for (const Case& c : cases) {
+        GridItemInfo info;
+        info.row = c.row;
+        info.column = c.column;
+        info.mask = MaskImage;
+        info.image = 0;
+        ASSERT_TRUE(grid.SetCellInfo(&info));
+        Repaint();
+        CRect cell;
+        ASSERT_TRUE(grid.CellBounds(c.row, c.column, &cell));
+        const CPoint at(cell.left + c.inset + m, cell.top + c.inset);
+        EXPECT_EQ(At(at.x, at.y), RGB(255, 0, 0)) << c.what;
+        EXPECT_EQ(At(at.x + 15, at.y + 15), RGB(255, 0, 0)) << c.what;
+        EXPECT_NE(At(at.x - 1, at.y + 8), RGB(255, 0, 0)) << c.what;
+        EXPECT_NE(At(at.x + 16, at.y + 8), RGB(255, 0, 0)) << c.what;
+    }
+    // The text of a cell with an image begins past the image and a margin.
+    grid.SetCellText(3, 2, u"H");
+    Repaint();
+    CRect cell;
+    ASSERT_TRUE(grid.CellBounds(3, 2, &cell));
+    int firstInk = 1000;
+    for (int y = cell.top; y < cell.bottom; ++y)
+        for (int x = cell.left; x < cell.right; ++x)
+            if (At(x, y) != GetSysColor(COLOR_WINDOW) && At(x, y) != RGB(255, 0, 0))
+                firstInk = std::min(firstInk, x - cell.left);
+    ASSERT_LT(firstInk, 1000) << "the text is drawn";
+    EXPECT_GE(firstInk, m + 16 + 1 + m);
+    grid.imageList = nullptr;
+}
+
+}  // namespace
