@@ -5,8 +5,9 @@
 //            -> PaintFixedCell (corner, fixed columns, fixed rows)
 //            -> PaintCell (scrolled cells) -> grid lines
 //   change:  SetCellText / SetCellState ... -> RepaintCell or InvalidateCell
-//   counts:  SetRows / AddRow / RemoveRow -> NewCell / ClearCell
-//            -> ClearSelection -> UpdateScrollBars
+//   counts:  AddRow / RemoveRow -> ClearSelection -> NewCell / ClearCell
+//            -> ShiftSelection (entries follow moved cells) -> UpdateScrollBars;
+//            SetRows -> ClearCell / NewCell -> UpdateScrollBars, Invalidate
 //   scroll:  OnVScroll / OnHScroll -> SetScrollPosition -> ScrollWindow
 //            -> invalidate the uncovered strip -> OnPaint
 //   focus:   ChangeFocusCell -> SendCellNotify(-100) -> RepaintCell old,
