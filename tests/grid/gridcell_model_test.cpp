@@ -618,6 +618,40 @@ TEST(GridCounts, WindowRepaintsOnlyWhenItShould) {
     }
 }
 
+// Replacing the selection redraws the cells it leaves and the cells it
+// takes: later through invalidation, or at once when asked.
+TEST(GridSelection, ReplacingRedrawsLeftAndTakenCells) {
+    OnScreen on;
+    CGridCtrl g(6, 4, 1, 1);
+    ASSERT_TRUE(g.Create(CRect(0, 0, 300, 200), &on.top, 200, WS_CHILD | WS_VISIBLE));
+    for (int r = 0; r < 6; ++r) g.SetRowPixels(r, 20);
+    for (int c = 0; c < 4; ++c) g.SetColumnPixels(c, 50);
+    g.Invalidate(TRUE);
+    on.screen.RunUntilIdle();
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    auto centre = [&](int row, int column) { return on.screen.Pixel(column * 50 + 25, row * 20 + 10); };
+
+    g.SelectRange(1, 1, 1, 1, FALSE);
+    CRect dirty;
+    ASSERT_TRUE(g.GetUpdateRect(&dirty));
+    EXPECT_EQ(dirty, CRect(50, 20, 100, 40)) << "only the taken cell";
+    on.screen.RunUntilIdle();
+    EXPECT_EQ(centre(1, 1), highlight);
+
+    g.SelectRange(4, 3, 4, 3, FALSE);
+    ASSERT_TRUE(g.GetUpdateRect(&dirty));
+    EXPECT_EQ(dirty, CRect(50, 20, 200, 100)) << "the cell left and the cell taken";
+    on.screen.RunUntilIdle();
+    EXPECT_NE(centre(1, 1), highlight);
+    EXPECT_EQ(centre(4, 3), highlight);
+
+    g.SelectRange(2, 2, 2, 2, TRUE);
+    EXPECT_FALSE(g.GetUpdateRect(&dirty)) << "painted at once, nothing left to paint";
+    on.screen.RunUntilIdle();   // shows what was drawn; nothing was left to paint
+    EXPECT_NE(centre(4, 3), highlight);
+    EXPECT_EQ(centre(2, 2), highlight);
+}
+
 // Null cells are skipped by every operation: a subclass may make none for a
 // position, and a grid whose allocation failed holds null there.
 class GappedGrid : public CGridCtrl {
