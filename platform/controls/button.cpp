@@ -41,9 +41,6 @@ BOOL CButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
     return CWnd::OnChildNotify(message, wParam, lParam, result);
 }
 
-void CButton::PostNcDestroy() {
-    if (m_bAutoDelete) delete this;
-}
 
 // A pressed or released button shows at once; a parent painting later in
 // the same turn has it paint again after.

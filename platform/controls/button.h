@@ -35,7 +35,6 @@ public:
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 protected:
-    void PostNcDestroy() override;
 
 private:
     void OnPaint();

@@ -25,9 +25,6 @@ BOOL CComboBox::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id) {
     return CWnd::CreateEx(0, WC_COMBOBOX, u"", style | WS_CHILD, rect, parent, id);
 }
 
-void CComboBox::PostNcDestroy() {
-    if (m_bAutoDelete) delete this;
-}
 
 ComboState& CComboBox::S() const { return ComboStates::Of(m_hWnd); }
 
@@ -628,6 +625,3 @@ LRESULT CComboListPopup::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     return CWnd::WindowProc(message, wParam, lParam);
 }
 
-void CComboListPopup::PostNcDestroy() {
-    if (m_bAutoDelete) delete this;
-}

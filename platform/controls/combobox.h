@@ -40,7 +40,6 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    void PostNcDestroy() override;
 
 private:
     friend class CComboListPopup;
@@ -69,5 +68,4 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    void PostNcDestroy() override;
 };

@@ -139,9 +139,6 @@ BOOL CDateTimeCtrl::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id
     return CWnd::CreateEx(0, WC_DATETIMEPICK, u"", style | WS_CHILD, rect, parent, id);
 }
 
-void CDateTimeCtrl::PostNcDestroy() {
-    if (m_bAutoDelete) delete this;
-}
 
 DateTimeState& CDateTimeCtrl::S() const {
     bool fresh = !DateTimeStates::Has(m_hWnd);

@@ -44,7 +44,6 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    void PostNcDestroy() override;
 
 private:
     DateTimeState& S() const;

@@ -279,7 +279,10 @@ void CDialog::EndDialog(int result) {
     else ShowWindow(SW_HIDE);
 }
 
-void CDialog::PostNcDestroy() { m_bEnded = true; }
+void CDialog::PostNcDestroy() {
+    m_bEnded = true;
+    CWnd::PostNcDestroy();
+}
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);

@@ -48,9 +48,6 @@ BOOL CEdit::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id) {
     return CWnd::CreateEx(0, WC_EDIT, u"", style | WS_CHILD, rect, parent, id);
 }
 
-void CEdit::PostNcDestroy() {
-    if (m_bAutoDelete) delete this;
-}
 
 EditState& CEdit::S() const { return EditStates::Of(m_hWnd); }
 bool CEdit::Multi() const { return (GetStyle() & ES_MULTILINE) != 0; }

@@ -46,7 +46,6 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    void PostNcDestroy() override;
 
 private:
     struct Line {

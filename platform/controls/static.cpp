@@ -8,9 +8,6 @@ BOOL CStatic::Create(const char16_t* text, DWORD style, const CRect& rect, CWnd*
     return CWnd::CreateEx(0, WC_STATIC, text, style | WS_CHILD, rect, parent, id);
 }
 
-void CStatic::PostNcDestroy() {
-    if (m_bAutoDelete) delete this;
-}
 
 LRESULT CStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

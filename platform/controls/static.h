@@ -13,7 +13,6 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    void PostNcDestroy() override;
 
 private:
     void OnPaint();

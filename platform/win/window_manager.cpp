@@ -654,7 +654,9 @@ HWND CWnd::UnsubclassWindow() {
     return h;
 }
 
-void CWnd::PostNcDestroy() {}
+void CWnd::PostNcDestroy() {
+    if (m_bAutoDelete) delete this;
+}
 BOOL CWnd::PreCreateWindow(CREATESTRUCT&) { return TRUE; }
 void CWnd::PreSubclassWindow() {}
 

@@ -206,7 +206,6 @@ public:
     explicit ClassProcWnd(WNDPROC proc) : m_proc(proc) { m_bAutoDelete = true; }
     LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override;
     LRESULT DefWindowProc(UINT msg, WPARAM w, LPARAM l) override;
-    void PostNcDestroy() override { delete this; }
 
 private:
     WNDPROC m_proc;

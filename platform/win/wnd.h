@@ -194,7 +194,9 @@ public:
     virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
     virtual void PreSubclassWindow();
-    // Runs after WM_NCDESTROY, when the handle is already gone.
+    // Runs after WM_NCDESTROY, when the handle is already gone. By default
+    // it deletes objects the window system made (m_bAutoDelete), so every
+    // class created by class name is freed without an override of its own.
     virtual void PostNcDestroy();
 
     // --- modal loops --------------------------------------------------------------

@@ -97,6 +97,28 @@ TEST_F(Lifecycle, WindowsThatDeleteThemselvesDuringTheirOwnMessages) {
     EXPECT_EQ(alive, 0);
 }
 
+// An object the window system makes for a class created by name is freed
+// with its window, with no PostNcDestroy of its own.
+int g_madeByName = 0;
+class MadeByName : public CWnd {
+public:
+    MadeByName() { ++g_madeByName; }
+    ~MadeByName() override { --g_madeByName; }
+    static CWnd* Make() { return new MadeByName(); }
+};
+
+TEST_F(Lifecycle, ObjectsMadeByTheClassGoWithTheirWindows) {
+    WNDCLASS wc{};
+    wc.lpszClassName = u"MadeByName";
+    wc.pfnCreateObject = &MadeByName::Make;
+    ASSERT_TRUE(RegisterClass(&wc));
+    HWND h = CreateWindowEx(0, u"MadeByName", u"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(IsWindow(h));
+    EXPECT_EQ(g_madeByName, 1);
+    ASSERT_TRUE(DestroyWindow(h));
+    EXPECT_EQ(g_madeByName, 0);
+}
+
 TEST_F(Lifecycle, AnObjectGoingOutOfScopeTakesItsWindowAlong) {
     HWND h;
     {
