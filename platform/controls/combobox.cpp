@@ -185,13 +185,20 @@ void CComboBox::CloseUp(bool accept) {
 void CComboBox::Choose(int index, bool notify) {
     ComboState& s = S();
     if (index < 0 || index >= int(s.items.size()) || index == s.cur) return;
+    ShowSelection(index);
+    if (notify) NotifyParent(this, CBN_SELCHANGE);
+}
+
+// Makes a valid index the selection, shown in the field and, when dropped,
+// as the list's hot item.
+void CComboBox::ShowSelection(int index) {
+    ComboState& s = S();
     s.cur = index;
     if (s.dropped) {
         s.hot = index;
         EnsureHotVisible();
     }
     Invalidate(FALSE);
-    if (notify) NotifyParent(this, CBN_SELCHANGE);
 }
 
 int CComboBox::ItemAtScreen(CPoint pt, bool* inList) const {
@@ -414,12 +421,7 @@ LRESULT CComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             Invalidate(FALSE);
             return CB_ERR;
         }
-        s.cur = i;
-        if (s.dropped) {
-            s.hot = i;
-            EnsureHotVisible();
-        }
-        Invalidate(FALSE);
+        ShowSelection(i);
         return i;
     }
     case CB_GETLBTEXT: {
@@ -452,14 +454,7 @@ LRESULT CComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             const CString& item = s.items[std::size_t(i)];
             bool hit = message == CB_FINDSTRINGEXACT ? CompareNoCase(item, key) == 0 : StartsWithNoCase(item, key);
             if (!hit) continue;
-            if (message == CB_SELECTSTRING) {
-                s.cur = i;
-                if (s.dropped) {
-                    s.hot = i;
-                    EnsureHotVisible();
-                }
-                Invalidate(FALSE);
-            }
+            if (message == CB_SELECTSTRING) ShowSelection(i);
             return i;
         }
         return CB_ERR;

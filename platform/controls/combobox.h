@@ -51,6 +51,7 @@ private:
     void Drop();
     void CloseUp(bool accept);
     void Choose(int index, bool notify);
+    void ShowSelection(int index);
     int ItemAtScreen(CPoint screenPt, bool* inList) const;
     int VisibleItems() const;
     void EnsureHotVisible();

@@ -47,6 +47,21 @@ protected:
 };
 using GridWindow = GridWindowOf<CGridCtrl>;
 
+// A grid of the given class filling a 300 x 200 window at the screen's
+// top-left, for tests that set up their own counts and sizes.
+template <class Grid>
+struct GridOnScreen {
+    GridOnScreen() {
+        top.CreateEx(0, nullptr, u"t", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
+        screen.RunUntilIdle();
+        created = grid.Create(CRect(0, 0, 300, 200), &top, 200, WS_CHILD | WS_VISIBLE);
+    }
+    HeadlessScreen screen{CSize(400, 300)};
+    CWnd top;
+    Grid grid;
+    bool created = false;
+};
+
 TEST_F(GridWindow, PaintingRules) {
     const COLORREF window = GetSysColor(COLOR_WINDOW);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
@@ -303,12 +318,9 @@ TEST_F(GridWindow, CellsWithImagesMeasureWider) {
 }
 
 TEST(GridSuppliedTexts, FittingFollowsTextsASubclassSupplies) {
-    HeadlessScreen screen{CSize(400, 300)};
-    CWnd top;
-    top.CreateEx(0, nullptr, u"t", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
-    screen.RunUntilIdle();
-    SuppliedTextGrid grid;
-    ASSERT_TRUE(grid.Create(CRect(0, 0, 300, 200), &top, 200, WS_CHILD | WS_VISIBLE));
+    GridOnScreen<SuppliedTextGrid> on;
+    ASSERT_TRUE(on.created);
+    SuppliedTextGrid& grid = on.grid;
     grid.SetRows(3);
     grid.SetColumns(3);
     ASSERT_TRUE(grid.FitColumn(1));
@@ -547,12 +559,10 @@ public:
 };
 
 TEST(GridScrollIntoView, LineMessagesPerRowOfDifference) {
-    HeadlessScreen screen{CSize(400, 300)};
-    CWnd top;
-    top.CreateEx(0, nullptr, u"t", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
-    screen.RunUntilIdle();
-    CountingGrid grid;
-    ASSERT_TRUE(grid.Create(CRect(0, 0, 300, 200), &top, 200, WS_CHILD | WS_VISIBLE));
+    GridOnScreen<CountingGrid> on;
+    ASSERT_TRUE(on.created);
+    HeadlessScreen& screen = on.screen;
+    CountingGrid& grid = on.grid;
     grid.SetRows(30);
     grid.SetColumns(4);   // narrow enough for no horizontal bar: the client stays 200 high
     grid.SetFixedRows(1);
@@ -594,12 +604,10 @@ TEST(GridScrollIntoView, LineMessagesPerRowOfDifference) {
 }
 
 TEST(GridHorizontalScroll, LinesMoveByTheColumnBesideTheFixedOnes) {
-    HeadlessScreen screen{CSize(400, 300)};
-    CWnd top;
-    top.CreateEx(0, nullptr, u"t", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
-    screen.RunUntilIdle();
-    CGridCtrl grid;
-    ASSERT_TRUE(grid.Create(CRect(0, 0, 300, 200), &top, 200, WS_CHILD | WS_VISIBLE));
+    GridOnScreen<CGridCtrl> on;
+    ASSERT_TRUE(on.created);
+    HeadlessScreen& screen = on.screen;
+    CGridCtrl& grid = on.grid;
     grid.SetRows(3);
     grid.SetColumns(10);
     grid.SetFixedColumns(1);

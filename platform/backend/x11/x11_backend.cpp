@@ -223,6 +223,18 @@ unsigned long X11Display::XWindowForTitle(const CString& title) const {
     return 0;
 }
 
+// The window system places its windows itself: the window manager is told
+// the position and size are the program's own.
+void X11Display::SetPlacementHints(Window w, CPoint topLeft, int width, int height) {
+    XSizeHints size{};
+    size.flags = USPosition | USSize | PPosition | PSize;
+    size.x = topLeft.x;
+    size.y = topLeft.y;
+    size.width = width;
+    size.height = height;
+    XSetWMNormalHints(m_dpy, w, &size);
+}
+
 void X11Display::SetTitleProperties(Window w, const CString& title) {
     std::string utf8 = ToUtf8(title);
     auto bytes = reinterpret_cast<const unsigned char*>(utf8.data());
@@ -284,14 +296,7 @@ NativeWindowId X11Display::CreateNativeWindow(const CRect& screenRect, const Nat
     wm.initial_state = NormalState;
     XSetWMHints(m_dpy, win, &wm);
 
-    // The window system places its windows itself.
-    XSizeHints size{};
-    size.flags = USPosition | USSize | PPosition | PSize;
-    size.x = screenRect.left;
-    size.y = screenRect.top;
-    size.width = w;
-    size.height = h;
-    XSetWMNormalHints(m_dpy, win, &size);
+    SetPlacementHints(win, screenRect.TopLeft(), w, h);
 
     Atom protocols[] = {m_atoms.wmDeleteWindow, m_atoms.netWmPing};
     XSetWMProtocols(m_dpy, win, protocols, 2);
@@ -343,13 +348,7 @@ void X11Display::SetNativeWindowRect(NativeWindowId id, const CRect& screenRect)
     n->rect = screenRect;
     n->requested.push_back(CRect(screenRect.TopLeft(), CSize(w, h)));
     if (n->requested.size() > 16) n->requested.pop_front();   // requests the server never answered
-    XSizeHints size{};
-    size.flags = USPosition | USSize | PPosition | PSize;
-    size.x = screenRect.left;
-    size.y = screenRect.top;
-    size.width = w;
-    size.height = h;
-    XSetWMNormalHints(m_dpy, n->win, &size);
+    SetPlacementHints(n->win, screenRect.TopLeft(), w, h);
     XMoveResizeWindow(m_dpy, n->win, screenRect.left, screenRect.top, unsigned(w), unsigned(h));
     if (sized) ReleaseShm(*n);
     XFlush(m_dpy);

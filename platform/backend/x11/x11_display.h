@@ -106,6 +106,7 @@ private:
     const Native* Find(NativeWindowId id) const;
     NativeWindowId IdOf(Window w) const;
     void SetTitleProperties(Window w, const CString& title);
+    void SetPlacementHints(Window w, CPoint topLeft, int width, int height);
     void ApplyStateHints(Window w, const NativeWindowFlags& flags);
     void ReleaseShm(Native& n);
     bool EnsureShm(Native& n, int width, int height);
